@@ -1,0 +1,98 @@
+#pragma once
+// The main window: every control, the menu bar, start-up, and the handlers
+// that wire the window's events to the core.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+#include "practice/KeyCatalogue.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class KeyboardView;
+class MeterBox;
+class ShapeWidget;
+class TextWindow;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The visible client area below the menu bar: the whole drawn keyboard
+    // (bottom edge at y 525) and a margin, not the strip below it.
+    static constexpr int kClientWidth = 794;
+    static constexpr int kClientHeight = 535;
+
+    // --- Controls, named as the window's design names them ---------------
+    std::array<MeterBox *, 2> Picture1{};   // 0 progress box, 1 speed meter box
+    std::array<QLabel *, 3> Label4{};       // "0%", "100%", "50%"
+    std::array<QLabel *, 8> Label2{};       // 0..2 counter captions, 3..7 speed scale
+    QLabel *Label1 = nullptr;               // the clock
+    QLabel *lblRight = nullptr;
+    QLabel *lblWrong = nullptr;
+    ShapeWidget *shpCapsL = nullptr;
+    QLabel *Label3_1 = nullptr;             // "Caps Lock" under the lamp
+    QGroupBox *frmKeySet = nullptr;
+    std::array<QRadioButton *, 3> optKey{};
+    QGroupBox *frmClass = nullptr;
+    std::array<QRadioButton *, 4> optClass{};
+    QPushButton *cmdSandH = nullptr;
+    QPushButton *cmdEnd = nullptr;
+    QPushButton *cmdStart = nullptr;
+    QLabel *lblEsc = nullptr;
+    TextWindow *picWindow = nullptr;         // holds VScroll1 and the sheet picWd
+    KeyboardView *picKey = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *tmrHand = nullptr;
+
+    // --- Menus ------------------------------------------------------------
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuEsc = nullptr;
+    QAction *mnuB1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuB = nullptr;
+    QMenu *mnuD = nullptr;
+    QMenu *mnuC = nullptr;
+    QList<QAction *> mnuBase;     // 1-based: index 0 is unused
+    QList<QAction *> mnuDoc;
+    QList<QAction *> mnuClassDoc;
+    QMenu *mnuE = nullptr;
+    std::array<QAction *, 3> mnuPos{}; // 1 "指法圖", 2 "姿勢"
+    QAction *mnuAbout = nullptr;
+
+    // --- Form-level state -------------------------------------------------
+    RestPositions rest;            // keyLeft / keyTop by key number
+    // Text-window geometry captured at start-up from the templates.
+    qint32 titleLeft = 0, titleTop = 0, titleWidth = 0;
+    qint32 wordLeft = 0, wordTop = 0, wordWidth = 0;
+    qint32 wdHomeLeft = 0, wdHomeTop = 0;
+    qint16 speedClass = 0;
+
+    // --- Procedures -------------------------------------------------------
+    void Form_Load();
+    bool IsCapsLockOn() const;
+    void FillBaseMenu();
+    void FillDocMenu();
+    void FillClassDocMenu();
+
+public slots:
+    void mnuAbout_Click();
+    void optClass_Click(int index);
+    void cmdEnd_Click();
+    void mnuExit_Click();
+
+private:
+    void createControls(QWidget *client);
+    void createMenus();
+    void placeWindow();
+    void describeControlsForAccessibility();
+};

@@ -1,0 +1,85 @@
+#include "app/Shapes.h"
+
+#include <QPainter>
+
+#include "app/VbColor.h"
+
+ShapeWidget::ShapeWidget(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void ShapeWidget::setBackColor(VbColor c)
+{
+    if (c == m_back)
+        return;
+    m_back = c;
+    update();
+}
+
+void ShapeWidget::setBorderWidth(int w)
+{
+    m_borderWidth = w;
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal half = m_borderWidth / 2.0;
+    p.setPen(QPen(toQColor(m_border), m_borderWidth));
+    p.setBrush(toQColor(m_back));
+    p.drawEllipse(QRectF(rect()).adjusted(half, half, -half, -half));
+}
+
+MeterBox::MeterBox(VbColor barColor, QWidget *parent) : QWidget(parent), m_color(barColor)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void MeterBox::setBar(int leftTwips, int topTwips, int widthTwips, int heightTwips)
+{
+    m_left = leftTwips;
+    m_top = topTwips;
+    m_width = widthTwips;
+    m_height = heightTwips;
+    update();
+}
+
+void MeterBox::setBarWidth(int widthTwips)
+{
+    if (widthTwips == m_width)
+        return;
+    m_width = widthTwips;
+    update();
+}
+
+void MeterBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    // A sunken 2-pixel border around a white inner area.
+    const QRect outer = rect();
+    p.fillRect(outer, Qt::white);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(outer.topLeft(), outer.topRight());
+    p.drawLine(outer.topLeft(), outer.bottomLeft());
+    p.setPen(QColor(64, 64, 64));
+    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.topRight() + QPoint(-1, 1));
+    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.bottomLeft() + QPoint(1, -1));
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(outer.bottomLeft(), outer.bottomRight());
+    p.drawLine(outer.topRight(), outer.bottomRight());
+    p.setPen(QColor(212, 208, 200));
+    p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
+    p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
+
+    const QRect inner = outer.adjusted(2, 2, -2, -2);
+    if (m_width <= 0 || m_height <= 0)
+        return;
+    p.setClipRect(inner);
+    const QRectF bar(inner.left() + m_left / double(kTwipsPerPixel),
+                     inner.top() + m_top / double(kTwipsPerPixel),
+                     m_width / double(kTwipsPerPixel), m_height / double(kTwipsPerPixel));
+    p.fillRect(bar, toQColor(m_color));
+}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillory needs to build, run and test.
+# Only what is missing is installed, so a second run costs a dpkg query.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ make cmake ninja-build pkg-config
+  qt6-base-dev libicu-dev libx11-dev libgl-dev
+  # fonts: AR PL UKai TW stands in for 標楷體, AR PL UMing TW for 新細明體,
+  # Liberation Sans for Arial
+  fonts-arphic-ukai fonts-arphic-uming fonts-liberation
+  # real-window tests: an X server, key events, screenshots
+  xvfb xauth xdotool x11-utils imagemagick python3
+  # Taiwan Zhuyin reading tables, read by the reading test of the built-in texts
+  libchewing3-data gcin-tables
+  # desktop-file and AppStream checks of the install tree
+  desktop-file-utils appstream
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,157 @@
+"""Real-window test harness: runs the built tutor under its own Xvfb server and
+drives it with real X events (xdotool), as a learner's keyboard would."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from xlib import X
+
+
+class Failure(Exception):
+    pass
+
+
+def check(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+class Display:
+    """A private Xvfb server (24-bit, -noreset so Caps Lock survives)."""
+
+    def __init__(self, width=1024, height=768):
+        self.width, self.height = width, height
+        self.proc = None
+        self.name = None
+        self._x = None
+
+    def __enter__(self):
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0",
+             f"{self.width}x{self.height}x24", "-noreset", "-nolisten", "tcp"],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        with os.fdopen(r) as f:
+            number = f.readline().strip()
+        check(number, "Xvfb did not start")
+        self.name = f":{number}"
+        return self
+
+    def __exit__(self, *exc):
+        if self._x:
+            self._x.close()
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait(timeout=10)
+
+    def env(self):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.name
+        env.pop("QT_QPA_PLATFORM", None)
+        env.pop("WAYLAND_DISPLAY", None)
+        env["LC_ALL"] = "C.UTF-8"
+        return env
+
+    def run(self, *args, check_rc=True, timeout=30):
+        out = subprocess.run(list(args), env=self.env(), capture_output=True, text=True,
+                             timeout=timeout)
+        if check_rc and out.returncode != 0:
+            raise Failure(f"{' '.join(args)} failed: {out.stderr.strip()}")
+        return out.stdout
+
+    def x(self):
+        if self._x is None:
+            self._x = X(self.name)
+        return self._x
+
+    def xdotool(self, *args, **kw):
+        return self.run("xdotool", *args, **kw)
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(path) or ".", exist_ok=True)
+        self.run("import", "-window", "root", path)
+        return path
+
+
+class Tutor:
+    """The built program, started as a learner starts it."""
+
+    def __init__(self, display, exe, args=()):
+        self.display = display
+        self.exe = exe
+        self.args = list(args)
+        self.proc = None
+        self.window = None
+        self.started = None
+        self.mapped_after = None
+
+    def __enter__(self):
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([self.exe, *self.args], env=self.display.env(),
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.window = self.wait_for_window("Quillory")
+        self.mapped_after = time.monotonic() - self.started
+        self.display.xdotool("windowfocus", "--sync", self.window)
+        return self
+
+    def __exit__(self, *exc):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait(timeout=10)
+
+    def wait_for_window(self, name, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.proc.poll() is not None:
+                raise Failure(f"the program ended early: {self.proc.stderr.read()}")
+            out = self.display.xdotool("search", "--onlyvisible", "--name", name, check_rc=False)
+            ids = out.split()
+            if ids:
+                return ids[0]
+            time.sleep(0.01)
+        raise Failure(f"no window named {name!r} within {timeout} s")
+
+    def title(self):
+        return self.display.xdotool("getwindowname", self.window).strip()
+
+    def geometry(self):
+        out = self.display.xdotool("getwindowgeometry", "--shell", self.window)
+        vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return {k: int(v) for k, v in vals.items() if v.lstrip("-").isdigit()}
+
+    def key(self, *keys, delay_ms=12):
+        self.display.xdotool("key", "--delay", str(delay_ms), "--window", self.window, *keys)
+
+    def type(self, text, delay_ms=5):
+        self.display.xdotool("type", "--delay", str(delay_ms), text)
+
+    def close(self, timeout=10):
+        """Closes the window as the window manager's close button would."""
+        x = self.display.x()
+        x.delete_window(int(self.window))
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after its window was closed")
+
+
+def main(test):
+    """Runs one test function test(display, exe, shots) and reports like a test runner."""
+    exe = sys.argv[1]
+    shots = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp()
+    for tool in ("Xvfb", "xdotool", "import"):
+        if not shutil.which(tool):
+            print(f"missing {tool}: run scripts/setup.sh")
+            sys.exit(1)
+    try:
+        with Display() as d:
+            test(d, exe, shots)
+    except Failure as e:
+        print(f"FAIL: {e}")
+        sys.exit(1)
+    print("PASS")
