@@ -77,6 +77,11 @@ public:
     qint32 wdHomeLeft = 0, wdHomeTop = 0;
     qint16 speedClass = 0;
 
+    // Run state shared with the keyboard (the practice run owns the rest).
+    qint16 curPos = 0;
+    qint16 expectedKey = 0;
+    bool charMode = false;
+
     // --- Procedures -------------------------------------------------------
     void Form_Load();
     bool IsCapsLockOn() const;
@@ -84,7 +89,21 @@ public:
     void FillDocMenu();
     void FillClassDocMenu();
 
+    // --- Text window (practice/, app/Form1_Text.cpp) ---------------------
+    void SetScrollRange(bool resetToTop);
+    void ScrollToPos(qint16 pos);
+
+    // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
+    void ShowShiftHint();
+    void StopHandDemo();
+
 public slots:
+    void optKey_Click(int index);
+    void cmdSandH_Click();
+    void mnuPos_Click(int index);
+    void tmrHand_Timer();
+    void picKey_Click();
+
     void mnuAbout_Click();
     void optClass_Click(int index);
     void cmdEnd_Click();
