@@ -2,6 +2,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -88,6 +90,17 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     // Raw keys must reach the window even while an input method is active.
     setAttribute(Qt::WA_InputMethodEnabled, false);
 
+    // The run's clock and the window's message boxes.
+    monotonicMs = [] {
+        static QElapsedTimer clock = [] { QElapsedTimer t; t.start(); return t; }();
+        return clock.elapsed();
+    };
+    showMessage = [this](QMessageBox::Icon icon, const QString &text) {
+        QMessageBox box(icon, AppInfo::title(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    run.setDisplay(this);
+
     auto *client = new ClientArea(this);
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
@@ -96,6 +109,11 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 
     Form_Load();
     describeControlsForAccessibility();
+
+    // Key preview: the window's own events come first, whichever control
+    // has the focus.
+    winId();
+    windowHandle()->installEventFilter(this);
 }
 
 Form1::~Form1() = default;
@@ -179,12 +197,14 @@ void Form1::createControls(QWidget *client)
     cmdEnd = makeButton(client, QStringLiteral("cmdEnd"), QStringLiteral("關  閉"), {668, 56, 53, 25},
                         QStringLiteral("結束程式"));
     connect(cmdEnd, &QPushButton::clicked, this, &Form1::cmdEnd_Click);
+    connect(cmdStart, &QPushButton::clicked, this, &Form1::cmdStart_Click);
 
     lblEsc = makeLabel(client, QStringLiteral("lblEsc"), QString(), {628, 88, 157, 17});
 
     // The text window and the drawn keyboard.
     picWindow = new TextWindow(client);
     picWindow->move(8, 108);
+    connect(picWindow->VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
     picKey = new KeyboardView(client);
     picKey->move(32, 244);
 
@@ -194,6 +214,7 @@ void Form1::createControls(QWidget *client)
     tmrHand = new QTimer(this);
     tmrHand->setObjectName(QStringLiteral("tmrHand"));
     tmrHand->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
     // Tab order: Start first, then the other buttons, the options and the text window.
     setTabOrder(cmdStart, cmdEnd);
@@ -212,8 +233,10 @@ void Form1::createMenus()
     mnuOpen = mnuFile->addAction(QStringLiteral("開啟打字檔(& O)..."));
     mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
     mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(mnuOpen, &QAction::triggered, this, &Form1::mnuOpen_Click);
     mnuEsc = mnuFile->addAction(QStringLiteral("中斷打字Esc"));
     mnuEsc->setObjectName(QStringLiteral("mnuEsc"));
+    connect(mnuEsc, &QAction::triggered, this, &Form1::mnuEsc_Click);
     mnuB1 = mnuFile->addSeparator();
     mnuB1->setObjectName(QStringLiteral("mnuB1"));
     mnuExit = mnuFile->addAction(QStringLiteral("結束(&X)"));
@@ -333,9 +356,6 @@ bool Form1::IsCapsLockOn() const
     return CapsLock::isOn();
 }
 
-void Form1::FillBaseMenu() {}
-void Form1::FillDocMenu() {}
-void Form1::FillClassDocMenu() {}
 
 void Form1::optClass_Click(int index)
 {
@@ -343,6 +363,7 @@ void Form1::optClass_Click(int index)
         return;
     optClass[index]->setChecked(true);
     speedClass = static_cast<qint16>(index + 1);
+    UpdateSpeedMeter();
 }
 
 void Form1::mnuAbout_Click()

@@ -3,10 +3,15 @@
 // that wire the window's events to the core.
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 #include "practice/KeyCatalogue.h"
+#include "practice/TextLayout.h"
+#include "practice/TokenTable.h"
+#include "run/PracticeRun.h"
 
 class QAction;
 class QGroupBox;
@@ -20,7 +25,7 @@ class MeterBox;
 class ShapeWidget;
 class TextWindow;
 
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private RunDisplay {
     Q_OBJECT
 public:
     explicit Form1(QWidget *parent = nullptr);
@@ -77,10 +82,31 @@ public:
     qint32 wdHomeLeft = 0, wdHomeTop = 0;
     qint16 speedClass = 0;
 
-    // Run state shared with the keyboard (the practice run owns the rest).
-    qint16 curPos = 0;
-    qint16 expectedKey = 0;
-    bool charMode = false;
+    // --- Practice run (run/, app/Form1_Run.cpp) ---------------------------
+    // The run's state: posCount, rightCount, wrongCount, typedKey,
+    // runStartTime and elapsedSeconds live in the run; the names below are
+    // the same variables.
+    PracticeRun run;
+    qint16 &curPos = run.curPos;
+    qint16 &expectedKey = run.expectedKey;
+    bool &charMode = run.charMode;
+    bool blinkPhase = false;
+    qint16 shiftHeld = 0;
+    VbColor rememberedEchoBack = Palette::Yellow;
+    // The monotonic clock in milliseconds; tests replace it.
+    std::function<qint64()> monotonicMs;
+    // Shows a message box titled with the program's name; tests may replace it.
+    std::function<void(QMessageBox::Icon, const QString &)> showMessage;
+
+    bool runInProgress() const { return run.inProgress(); }
+    void RunPractice();
+    void LockForRun();
+    void ClearRunDisplay();
+    void ShowRunReport();
+    void UpdateSpeedMeter();
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_KeyPress(qint16 keyAscii);
+    void Form_KeyUp(int keyCode, int shift);
 
     // --- Procedures -------------------------------------------------------
     void Form_Load();
@@ -90,14 +116,38 @@ public:
     void FillClassDocMenu();
 
     // --- Text window (practice/, app/Form1_Text.cpp) ---------------------
+    // The laid-out text: positions (lblTitle/lblTyping) and characters (lblWord).
+    TextLayout textLayout;
+    // The practice file last opened.
+    QString practiceFilePath;
+
+    // Lays the table out as the current text; when it cannot (beyond the
+    // limits of a run), says so naming sourceName and changes nothing.
+    bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString());
     void SetScrollRange(bool resetToTop);
     void ScrollToPos(qint16 pos);
+    // Number of positions of the loaded text (upper index of lblTitle).
+    qint32 positionCount() const { return static_cast<qint32>(textLayout.positions.size()); }
+    // Echo label lblTyping(k) of position k (1-based).
+    void setEcho(int k, const QString &caption);
+    void setEchoVisible(int k, bool visible);
+    void setEchoBack(int k, VbColor color);
 
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
     void StopHandDemo();
 
 public slots:
+    void cmdStart_Click();
+    void mnuEsc_Click();
+    void Timer1_Timer();
+
+    void mnuBase_Click(int index);
+    void mnuDoc_Click(int index);
+    void mnuClassDoc_Click(int index);
+    void mnuOpen_Click();
+    void VScroll1_Change(int value);
+
     void optKey_Click(int index);
     void cmdSandH_Click();
     void mnuPos_Click(int index);
@@ -109,7 +159,20 @@ public slots:
     void cmdEnd_Click();
     void mnuExit_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    // What the run shows (RunDisplay).
+    void beginPosition(qint16 pos, KeyNumber key) override;
+    void showEcho(qint16 pos, const QString &text) override;
+    void endPosition(qint16 pos, KeyNumber key, bool accepted) override;
+    void wrongCounted() override;
+    void runEnded() override;
+    void setPressed(KeyNumber key, bool pressed);
+    void setCapsLamp();
+
     void createControls(QWidget *client);
     void createMenus();
     void placeWindow();

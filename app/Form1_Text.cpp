@@ -1,11 +1,247 @@
-// The main window's text-window procedures: scroll range and scrolling.
+// The main window's practice texts: laying a text out in the text window,
+// scrolling, the three lesson menus and practice files.
 
 #include "app/Form1.h"
 
+#include <QMenu>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
+#include "app/AppInfo.h"
+#include "app/FrmOpen.h"
+#include "practice/Lessons.h"
+#include "practice/PracticeFile.h"
 #include "practice/TextWindow.h"
 
-void Form1::SetScrollRange(bool) {}
+namespace {
 
-void Form1::ScrollToPos(qint16) {}
+QString layoutProblem(LayoutLimit limit)
+{
+    switch (limit) {
+    case LayoutLimit::TooManyPositions:
+        return QStringLiteral("要打的注音字元超過 %1 個，請分成幾個較短的檔案。").arg(kMaxPositions);
+    case LayoutLimit::SheetTooTall:
+        return QStringLiteral("文字太長，無法顯示，請分成幾個較短的檔案。");
+    case LayoutLimit::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName)
+{
+    // Lay the text out first: a text beyond the limits changes nothing.
+    LayoutGeometry g;
+    g.titleLeft = titleLeft;
+    g.titleTop = titleTop;
+    g.titleWidth = titleWidth;
+    g.wordTop = wordTop;
+    g.wordWidth = wordWidth;
+    TextLayout layout;
+    const LayoutLimit limit = LayOutText(table, g, layout);
+    if (limit != LayoutLimit::None) {
+        showMessage(QMessageBox::Warning,
+                    QStringLiteral("無法載入打字檔 %1：").arg(sourceName) + layoutProblem(limit));
+        return false;
+    }
+
+    ClearRunDisplay();
+    textLayout = std::move(layout);
+    curPos = 0;
+    picWindow->picWd->setTextLayout(&textLayout);
+    picWindow->picWd->resize(picWindow->picWd->width(), textLayout.sheetHeight);
+    SetScrollRange(true);
+    cmdStart->setEnabled(true);
+    cmdEnd->setEnabled(true);
+    cmdSandH->setEnabled(true);
+    cmdStart->setFocus();
+    return true;
+}
+
+void Form1::setEcho(int k, const QString &caption)
+{
+    if (k < 1 || k > positionCount())
+        return;
+    PositionCell &c = textLayout.positions[k - 1];
+    if (c.echo == caption)
+        return;
+    c.echo = caption;
+    picWindow->picWd->updatePosition(k);
+}
+
+void Form1::setEchoVisible(int k, bool visible)
+{
+    if (k < 1 || k > positionCount())
+        return;
+    PositionCell &c = textLayout.positions[k - 1];
+    if (c.echoVisible == visible)
+        return;
+    c.echoVisible = visible;
+    picWindow->picWd->updatePosition(k);
+}
+
+void Form1::setEchoBack(int k, VbColor color)
+{
+    if (k < 1 || k > positionCount())
+        return;
+    PositionCell &c = textLayout.positions[k - 1];
+    if (c.echoBack == color)
+        return;
+    c.echoBack = color;
+    picWindow->picWd->updatePosition(k);
+}
+
+void Form1::SetScrollRange(bool resetToTop)
+{
+    TextSheet *sheet = picWindow->picWd;
+    QScrollBar *bar = picWindow->VScroll1;
+    const int frame = picWindow->height();
+    if (sheet->height() < frame)
+        sheet->resize(sheet->width(), frame);
+    bar->resize(bar->width(), frame - 3);
+    bar->setSingleStep(28);
+    bar->setPageStep(frame);
+    bar->setMinimum(0);
+    bar->setMaximum(sheet->height() - frame);
+    if (resetToTop)
+        bar->setValue(0);
+}
+
+void Form1::VScroll1_Change(int value)
+{
+    picWindow->moveSheet(wdHomeLeft, wdHomeTop - value);
+}
+
+void Form1::ScrollToPos(qint16 pos)
+{
+    if (pos < 1 || pos > positionCount())
+        return;
+    QScrollBar *bar = picWindow->VScroll1;
+    const int frame = picWindow->height();
+    const int t = picWindow->sheetPos().y() + textLayout.positions[pos - 1].top;
+    if (t + 56 > frame) {
+        const int d = t + 56 - frame;
+        bar->setValue(bar->value() + d > bar->maximum() ? bar->maximum() : bar->value() + d);
+    } else if (t < 0) {
+        bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
+    }
+}
+
+// --- The lesson menus --------------------------------------------------------
+
+namespace {
+
+void fillLessonMenu(QMenu *menu, QList<QAction *> &items, const QString &itemName,
+                    Lessons::Menu which, const std::function<void(int)> &handler)
+{
+    const int n = Lessons::count(which);
+    for (int i = 2; i <= n; ++i) {
+        QAction *a = menu->addAction(QString());
+        a->setObjectName(QStringLiteral("%1(%2)").arg(itemName).arg(i));
+        items.append(a);
+    }
+    for (int i = 1; i <= n && i < items.size(); ++i) {
+        items[i]->setText(Lessons::caption(which, i));
+        QObject::connect(items[i], &QAction::triggered, menu, [handler, i] { handler(i); });
+    }
+}
+
+} // namespace
+
+void Form1::FillBaseMenu()
+{
+    fillLessonMenu(mnuB, mnuBase, QStringLiteral("mnuBase"), Lessons::Menu::Base,
+                   [this](int i) { mnuBase_Click(i); });
+}
+
+void Form1::FillDocMenu()
+{
+    fillLessonMenu(mnuD, mnuDoc, QStringLiteral("mnuDoc"), Lessons::Menu::Doc,
+                   [this](int i) { mnuDoc_Click(i); });
+}
+
+void Form1::FillClassDocMenu()
+{
+    fillLessonMenu(mnuC, mnuClassDoc, QStringLiteral("mnuClassDoc"), Lessons::Menu::ClassDoc,
+                   [this](int i) { mnuClassDoc_Click(i); });
+}
+
+namespace {
+
+// A lesson handler: stop the clock, cut the text into tokens, title the
+// window with the item's caption and lay the text out.
+void loadLesson(Form1 *f, QAction *item, QString text)
+{
+    f->Timer1->stop();
+    TokenTable table;
+    SplitLessonText(table, text);
+    f->setWindowTitle(AppInfo::title() + QLatin1Char('_') + item->text());
+    f->LoadPracticeText(table, item->text());
+}
+
+} // namespace
+
+void Form1::mnuBase_Click(int index)
+{
+    if (index >= 1 && index < mnuBase.size())
+        loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)));
+}
+
+void Form1::mnuDoc_Click(int index)
+{
+    if (index >= 1 && index < mnuDoc.size())
+        loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)));
+}
+
+void Form1::mnuClassDoc_Click(int index)
+{
+    if (index >= 1 && index < mnuClassDoc.size())
+        loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)));
+}
+
+// --- Practice files ----------------------------------------------------------
+
+void Form1::mnuOpen_Click()
+{
+    FrmOpen dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return; // Cancel loads nothing and changes nothing
+    const QString path = dialog.chosenPath();
+    const QString name = FileNameOf(path);
+
+    using Status = PracticeFileResult::Status;
+    PracticeFileResult file = ReadPracticeFile(path);
+    switch (file.status) {
+    case Status::Ok:
+        break;
+    case Status::NotFound:
+        showMessage(QMessageBox::Warning, QStringLiteral("找不到打字用的文字檔%1\r\n請將編好的文字檔放置在程式目錄中。").arg(name));
+        return;
+    case Status::NotAFile:
+        showMessage(QMessageBox::Warning, QStringLiteral("無法開啟打字檔 %1：這是資料夾，不是文字檔。").arg(name));
+        return;
+    case Status::Unreadable:
+        showMessage(QMessageBox::Warning, QStringLiteral("無法讀取打字檔 %1：%2").arg(name, file.error));
+        return;
+    case Status::TooLarge:
+        showMessage(QMessageBox::Warning,
+                    QStringLiteral("無法開啟打字檔 %1：檔案太大（超過 %2 MB），不是打字檔。")
+                        .arg(name).arg(kMaxPracticeFileBytes / (1024 * 1024)));
+        return;
+    case Status::TooManyLines:
+        showMessage(QMessageBox::Warning,
+                    QStringLiteral("無法開啟打字檔 %1：超過 %2 行文字，請分成幾個較短的檔案。")
+                        .arg(name).arg(kMaxPracticeTokens));
+        return;
+    }
+
+    const QString oldTitle = windowTitle();
+    practiceFilePath = path;
+    // A file without tokens leaves the name out of the title.
+    setWindowTitle(AppInfo::title() + QStringLiteral("__") + (file.table.isEmpty() ? QString() : name));
+    if (!LoadPracticeText(file.table, name))
+        setWindowTitle(oldTitle);
+}

@@ -4,34 +4,147 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 
-TextSheet::TextSheet(QWidget *parent) : QWidget(parent)
+#include "app/Fonts.h"
+#include "app/VbColor.h"
+
+namespace {
+
+constexpr int kTitleWidth = 17;
+
+// Index of the first cell whose row reaches below y (cells are in line order).
+template <typename Cells>
+std::size_t firstCellBelow(const Cells &cells, int y, int height)
+{
+    auto it = std::lower_bound(cells.begin(), cells.end(), y,
+                               [height](const auto &cell, int yy) { return cell.top + height <= yy; });
+    return static_cast<std::size_t>(it - cells.begin());
+}
+
+} // namespace
+
+TextSheet::TextSheet(QWidget *parent)
+    : QWidget(parent), m_wordFont(Fonts::kai(15.75)), m_symbolFont(Fonts::kai(13))
 {
     setObjectName(QStringLiteral("picWd"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TextSheet::setTextLayout(const TextLayout *layout)
+{
+    m_layout = layout;
+    update();
+}
+
+QRect TextSheet::titleRect(int k) const
+{
+    if (!m_layout || k < 1 || k > static_cast<int>(m_layout->positions.size()))
+        return {};
+    const PositionCell &p = m_layout->positions[k - 1];
+    return {p.left, p.top, kTitleWidth, kCellHeight};
+}
+
+QRect TextSheet::echoRect(int k) const
+{
+    return titleRect(k).translated(0, kEchoOffset);
+}
+
+QRect TextSheet::wordRect(int n) const
+{
+    if (!m_layout || n < 1 || n > static_cast<int>(m_layout->words.size()))
+        return {};
+    const WordCell &w = m_layout->words[n - 1];
+    return {w.left, w.top, w.width, kCellHeight};
+}
+
+void TextSheet::updatePosition(int k)
+{
+    const QRect r = titleRect(k);
+    if (!r.isNull())
+        update(r.united(echoRect(k)));
 }
 
 void TextSheet::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), Qt::white);
+    const QRect exposed = event->rect();
+    p.fillRect(exposed, Qt::white);
+    if (!m_layout)
+        return;
+
+    // Characters: transparent labels.
+    p.setPen(Qt::black);
+    p.setFont(m_wordFont);
+    const auto &words = m_layout->words;
+    for (std::size_t i = firstCellBelow(words, exposed.top(), kCellHeight); i < words.size(); ++i) {
+        const WordCell &w = words[i];
+        if (w.top > exposed.bottom())
+            break;
+        const QRect r(w.left, w.top, w.width, kCellHeight);
+        if (r.intersects(exposed) && !w.text.isEmpty())
+            p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, w.text);
+    }
+
+    // Symbols to type, light cyan, and under each the echo when shown.
+    p.setFont(m_symbolFont);
+    const QColor titleBack = toQColor(Palette::LightCyan);
+    const auto &positions = m_layout->positions;
+    for (std::size_t i = firstCellBelow(positions, exposed.top(), kEchoOffset + kCellHeight);
+         i < positions.size(); ++i) {
+        const PositionCell &c = positions[i];
+        if (c.top > exposed.bottom())
+            break;
+        const QRect title(c.left, c.top, kTitleWidth, kCellHeight);
+        if (title.intersects(exposed)) {
+            p.fillRect(title, titleBack);
+            p.drawText(title, Qt::AlignLeft | Qt::AlignTop, c.symbol);
+        }
+        if (c.echoVisible) {
+            const QRect echo = title.translated(0, kEchoOffset);
+            if (echo.intersects(exposed)) {
+                p.fillRect(echo, toQColor(c.echoBack));
+                p.drawText(echo, Qt::AlignLeft | Qt::AlignTop, c.echo);
+            }
+        }
+    }
 }
 
 TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("picWindow"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(2);
+    setLineWidth(kBorder);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    resize(kWidth, kHeight);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
 
-    picWd = new TextSheet(this);
-    picWd->setGeometry(2, 2, 753, 105);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("picWindowClient"));
+    picWd = new TextSheet(m_client);
+    picWd->setGeometry(0, 0, 753, 105);
 
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1 = new QScrollBar(Qt::Vertical, m_client);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setGeometry(2 + 752, 2, 21, 125);
+    VScroll1->setGeometry(752, 0, 21, 125);
     VScroll1->setRange(0, 0);
+    resize(kWidth, kHeight);
+}
+
+QPoint TextWindow::sheetPos() const
+{
+    return picWd->pos();
+}
+
+void TextWindow::moveSheet(int left, int top)
+{
+    picWd->move(left, top);
+}
+
+void TextWindow::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    m_client->setGeometry(contentsRect());
 }

@@ -1,8 +1,11 @@
 #pragma once
 // The text window: the frame picWindow, its scroll bar VScroll1 and the sheet
-// picWd that moves inside the frame to scroll.
+// picWd that moves inside the frame to scroll. The sheet paints the laid-out
+// cells that are exposed and nothing else.
 
 #include <QFrame>
+
+#include "practice/TextLayout.h"
 
 class QScrollBar;
 
@@ -12,8 +15,25 @@ class TextSheet : public QWidget {
 public:
     explicit TextSheet(QWidget *parent = nullptr);
 
+    // The layout to paint; the sheet keeps a pointer, not a copy.
+    void setTextLayout(const TextLayout *layout);
+    const TextLayout *textLayout() const { return m_layout; }
+
+    // Repaints position k's symbol and echo cells (1-based).
+    void updatePosition(int k);
+
+    // Rectangles of the cells of position k (1-based) and of token n.
+    QRect titleRect(int k) const;
+    QRect echoRect(int k) const;
+    QRect wordRect(int n) const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    const TextLayout *m_layout = nullptr;
+    QFont m_wordFont;
+    QFont m_symbolFont;
 };
 
 class TextWindow : public QFrame {
@@ -22,9 +42,20 @@ public:
     static constexpr int kWidth = 777;
     static constexpr int kHeight = 130;     // with the keyboard shown
     static constexpr int kTallHeight = 390; // with the keyboard hidden
+    static constexpr int kBorder = 2;
 
     explicit TextWindow(QWidget *parent = nullptr);
 
+    // The sheet's position inside the frame's client area (picWd.Left/Top).
+    QPoint sheetPos() const;
+    void moveSheet(int left, int top);
+
     QScrollBar *VScroll1 = nullptr;
     TextSheet *picWd = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QWidget *m_client = nullptr; // the area inside the border
 };

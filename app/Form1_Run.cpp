@@ -1,0 +1,308 @@
+// The main window's practice run: Start, locking, the keyboard events, the
+// clock and speed meter, and the report.
+
+#include "app/Form1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+
+#include "app/AppInfo.h"
+#include "app/CapsLock.h"
+#include "app/KeyCodes.h"
+#include "app/Shapes.h"
+#include "keyboard/KeyboardView.h"
+#include "practice/TextWindow.h"
+#include "run/KeyMap.h"
+#include "run/Meters.h"
+#include "run/RunReport.h"
+
+void Form1::cmdStart_Click()
+{
+    if (tmrHand->isActive())
+        StopHandDemo();
+    if (positionCount() > 0) {
+        RunPractice();
+        return;
+    }
+    showMessage(QMessageBox::Information, QStringLiteral("請先開啟檔案或打字課程，再按「開始」鍵。"));
+}
+
+void Form1::RunPractice()
+{
+    // Clear the echoes of an earlier run over the same text.
+    bool echoes = false;
+    for (const PositionCell &c : textLayout.positions) {
+        if (c.echoVisible || !c.echo.isEmpty()) {
+            echoes = true;
+            break;
+        }
+    }
+    if (echoes) {
+        for (int k = 1; k <= positionCount(); ++k) {
+            PositionCell &c = textLayout.positions[k - 1];
+            c.echo.clear();
+            c.echoVisible = false;
+        }
+        picWindow->picWd->update();
+        picWindow->VScroll1->setValue(1);
+    }
+
+    LockForRun();
+
+    const qint64 now = monotonicMs();
+    Timer1->start();
+    picWindow->picWd->setFocus();
+
+    std::vector<QString> symbols;
+    symbols.reserve(textLayout.positions.size());
+    for (const PositionCell &c : textLayout.positions)
+        symbols.push_back(c.symbol);
+    run.start(std::move(symbols), now);
+}
+
+void Form1::LockForRun()
+{
+    cmdStart->setEnabled(false);
+    cmdEnd->setEnabled(false);
+    mnuOpen->setEnabled(false);
+    mnuB->menuAction()->setEnabled(false);
+    mnuD->menuAction()->setEnabled(false);
+    mnuC->menuAction()->setEnabled(false);
+    mnuE->menuAction()->setEnabled(false);
+    frmKeySet->setEnabled(false);
+    lblEsc->show();
+    Label1->clear();
+    lblRight->clear();
+    lblWrong->clear();
+    Picture1[0]->setBarWidth(0);
+    Picture1[1]->setBarWidth(0);
+    run.reset();
+    run.elapsedSeconds = 0;
+}
+
+void Form1::ClearRunDisplay()
+{
+    cmdStart->setEnabled(false);
+    cmdEnd->setEnabled(false);
+    cmdSandH->setEnabled(false);
+    Label1->clear();
+    lblRight->clear();
+    lblWrong->clear();
+    Picture1[0]->setBarWidth(0);
+    Picture1[1]->setBarWidth(0);
+    run.reset();
+}
+
+void Form1::mnuEsc_Click()
+{
+    run.requestInterrupt();
+    if (tmrHand->isActive())
+        StopHandDemo();
+    if (run.inProgress())
+        run.advance();
+}
+
+// --- What the run shows ----------------------------------------------------
+
+void Form1::beginPosition(qint16 pos, KeyNumber key)
+{
+    ScrollToPos(pos);
+    if (key > 0) {
+        picKey->setBorder(key, Palette::Red, 3);
+        if (charMode)
+            ShowShiftHint();
+    }
+    rememberedEchoBack = textLayout.positions[pos - 1].echoBack;
+    setEchoBack(pos, Palette::LightRed);
+    setEchoVisible(pos, true);
+}
+
+void Form1::showEcho(qint16 pos, const QString &text)
+{
+    setEcho(pos, text);
+}
+
+void Form1::endPosition(qint16 pos, KeyNumber key, bool accepted)
+{
+    if (accepted) {
+        lblRight->setText(QString::number(run.rightCount));
+        Picture1[0]->setBarWidth(ProgressBarWidth(run.rightCount, run.posCount));
+    }
+    setEchoBack(pos, rememberedEchoBack);
+    if (key > 0)
+        picKey->setBorder(key, Palette::Black, 1);
+    if (accepted && charMode)
+        ShowShiftHint();
+}
+
+void Form1::wrongCounted()
+{
+    lblWrong->setText(QString::number(run.wrongCount));
+}
+
+void Form1::runEnded()
+{
+    // The clock stops with the run; the report follows once the keystroke
+    // that ended it has been handled.
+    Timer1->stop();
+    QMetaObject::invokeMethod(this, &Form1::ShowRunReport, Qt::QueuedConnection);
+}
+
+void Form1::ShowRunReport()
+{
+    Timer1->stop();
+    const RunReport report = MakeRunReport(run.posCount, run.typedKey, run.rightCount,
+                                           run.wrongCount, run.elapsedSeconds);
+    showMessage(report.icon == RunReport::Icon::Exclamation ? QMessageBox::Warning
+                                                            : QMessageBox::Information,
+                report.text);
+
+    // Back to idle.
+    picKey->setFill(2, Palette::EnterShift);
+    picKey->setFill(3, Palette::EnterShift);
+    cmdStart->setEnabled(true);
+    cmdEnd->setEnabled(true);
+    mnuOpen->setEnabled(true);
+    mnuB->menuAction()->setEnabled(true);
+    mnuD->menuAction()->setEnabled(true);
+    mnuC->menuAction()->setEnabled(true);
+    mnuE->menuAction()->setEnabled(true);
+    frmKeySet->setEnabled(true);
+    lblEsc->hide();
+    cmdStart->setFocus();
+}
+
+// --- Clock and speed meter -------------------------------------------------
+
+void Form1::Timer1_Timer()
+{
+    blinkPhase = !blinkPhase;
+    Label1->setText(ClockText((monotonicMs() - run.runStartTime) / 1000));
+    UpdateSpeedMeter();
+    if (curPos >= 1 && curPos <= positionCount())
+        setEchoBack(curPos, blinkPhase ? Palette::Yellow : Palette::LightRed);
+}
+
+void Form1::UpdateSpeedMeter()
+{
+    if (!Label1->text().isEmpty()) {
+        const qint32 s = SecondsOfClockText(Label1->text());
+        if (s >= 0)
+            run.elapsedSeconds = s;
+    }
+    if (run.elapsedSeconds > 0)
+        Picture1[1]->setBarWidth(SpeedBarWidth(run.rightCount, run.elapsedSeconds, speedClass));
+}
+
+// --- Keyboard events ---------------------------------------------------------
+
+void Form1::setPressed(KeyNumber key, bool pressed)
+{
+    if (key < 1 || key > kMaxKeyNumber)
+        return;
+    const int d = pressed ? 1 : 0;
+    picKey->moveKeyTop(key, rest.keyLeft[key] + d, rest.keyTop[key] + d);
+}
+
+void Form1::setCapsLamp()
+{
+    shpCapsL->setBackColor(IsCapsLockOn() ? Palette::Green : Palette::LightGrey);
+}
+
+void Form1::Form_KeyDown(int keyCode, int shift)
+{
+    shiftHeld = 0;
+    if (keyCode == 20) {
+        setPressed(20, true);
+        // The Shift a letter needs depends on Caps Lock.
+        if (charMode)
+            ShowShiftHint();
+        setCapsLamp();
+    }
+    if (shift & 1) {
+        setPressed(2, true);
+        setPressed(3, true);
+        shiftHeld = 1;
+    }
+}
+
+void Form1::Form_KeyPress(qint16 keyAscii)
+{
+    if (tmrHand->isActive())
+        StopHandDemo();
+    const KeyNumber b = run.keyTyped(keyAscii);
+    if (b > 0)
+        setPressed(b, true);
+    if (run.inProgress()) {
+        ScrollToPos(curPos);
+        // Every keystroke is judged as it arrives, in order.
+        run.advance();
+    }
+}
+
+void Form1::Form_KeyUp(int keyCode, int)
+{
+    if (const KeyNumber k = KeyNumberOfKeyCode(keyCode))
+        setPressed(k, false);
+    if (shiftHeld == 1) {
+        setPressed(2, false);
+        setPressed(3, false);
+    }
+}
+
+// The window sees every key before the focused control does.
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != windowHandle())
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto *e = static_cast<QKeyEvent *>(event);
+        if (e->key() == Qt::Key_CapsLock)
+            CapsLock::keyPressed(e);
+        const bool shift = (e->modifiers() & Qt::ShiftModifier) || e->key() == Qt::Key_Shift;
+        Form_KeyDown(KeyCodeOf(e), shift ? 1 : 0);
+        // Alt with a letter opens a menu; it types nothing.
+        if (!(e->modifiers() & Qt::AltModifier)) {
+            for (QChar ch : e->text())
+                Form_KeyPress(static_cast<qint16>(ch.unicode()));
+        }
+        if (run.inProgress()) {
+            // Tab belongs to the run, not to the focus chain; Space and Enter
+            // must not press a button that happens to have the focus.
+            if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+                return true;
+            if ((e->key() == Qt::Key_Space || e->key() == Qt::Key_Return)
+                && qobject_cast<QAbstractButton *>(QApplication::focusWidget()))
+                return true;
+        }
+    } else if (event->type() == QEvent::KeyRelease) {
+        auto *e = static_cast<QKeyEvent *>(event);
+        if (e->isAutoRepeat())
+            return false;
+        if (e->key() == Qt::Key_CapsLock) {
+            CapsLock::keyReleased(e);
+            setCapsLamp();
+        }
+        const bool shift = (e->modifiers() & Qt::ShiftModifier);
+        Form_KeyUp(KeyCodeOf(e), shift ? 1 : 0);
+    }
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing the window ends the program at once, also during a run.
+    event->accept();
+    Timer1->stop();
+    tmrHand->stop();
+    QApplication::quit();
+}

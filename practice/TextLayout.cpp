@@ -1,0 +1,121 @@
+#include "practice/TextLayout.h"
+
+#include "practice/Big5.h"
+
+namespace {
+
+bool endsWithToneOrSpace(const QString &reading)
+{
+    if (reading.isEmpty())
+        return false;
+    switch (reading.back().unicode()) {
+    case u'˙': case u'ˊ': case u'ˇ': case u'ˋ': case u' ':
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr qint32 kMaxSheetHeight = 16'000'000; // widgets stop at 16777215 pixels
+
+} // namespace
+
+std::vector<QStringView> SplitCharacters(QStringView text)
+{
+    std::vector<QStringView> out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()
+                             && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        out.push_back(text.mid(i, n));
+        i += n;
+    }
+    return out;
+}
+
+LayoutLimit LayOutText(TokenTable &table, const LayoutGeometry &g, TextLayout &out)
+{
+    out = TextLayout{};
+    const qint32 pitch = g.titleWidth + 1;
+    qint32 line = 0;
+    qint32 j = 0;     // symbols on this line
+    qint32 extra = 0; // columns taken on this line by tokens without a reading
+    qint32 cols = 0;  // columns used on this line
+    qint32 lastLine = -1;
+
+    qsizetype positions = 0;
+    for (qsizetype n = 0; n < table.size(); ++n)
+        positions += table.readings[n].size() + 1;
+    out.words.reserve(table.size());
+    out.positions.reserve(std::min<qsizetype>(positions, kMaxPositions + 1));
+
+    for (qsizetype n = 0; n < table.size(); ++n) {
+        qint32 start = cols;
+        QString &reading = table.readings[n];
+        const bool single = LenMbcs(table.chars[n]) == 1;
+        std::vector<QStringView> symbols;
+        if (single) {
+            // A single-byte character takes one column, or as many as the
+            // symbols of its reading so that characters and symbols stay aligned.
+            symbols = SplitCharacters(reading);
+            cols += std::max<qint32>(1, static_cast<qint32>(symbols.size()));
+        } else if (LenMbcs(reading) == 0) {
+            cols += 2;
+        } else {
+            // The first tone is typed with the space bar.
+            if (!endsWithToneOrSpace(reading))
+                reading.append(QLatin1Char(' '));
+            symbols = SplitCharacters(reading);
+            cols += static_cast<qint32>(symbols.size());
+        }
+
+        // A token that does not fit starts the next line; a token wider than
+        // a line still starts a new one and overruns it.
+        if (cols > kLineColumns) {
+            ++line;
+            j = 0;
+            extra = 0;
+            cols -= start;
+            start = 0;
+        }
+
+        if (reading.isEmpty())
+            extra += single ? 1 : 2;
+
+        for (QStringView s : symbols) {
+            if (out.positions.size() >= static_cast<std::size_t>(kMaxPositions))
+                return LayoutLimit::TooManyPositions;
+            ++j;
+            PositionCell cell;
+            cell.symbol = s.toString();
+            cell.left = g.titleLeft + pitch * (j - 1 + extra);
+            cell.top = g.titleTop + kLineHeight * line + 1;
+            out.positions.push_back(std::move(cell));
+        }
+
+        WordCell word;
+        word.text = table.chars[n];
+        word.width = single ? g.titleWidth : g.wordWidth;
+        word.left = g.titleLeft + pitch * start;
+        word.top = g.wordTop + kLineHeight * line + 1;
+        out.words.push_back(std::move(word));
+        lastLine = line;
+
+        if (kLineHeight * static_cast<qint64>(line) > kMaxSheetHeight)
+            return LayoutLimit::SheetTooTall;
+    }
+
+    // The sheet reaches 56 pixels below the last echo label, and, where
+    // characters without a reading follow on a later line, down to theirs.
+    qint32 height = g.titleTop + 56 + 56; // no positions: the template's place
+    if (!out.positions.empty())
+        height = out.positions.back().top + kEchoOffset + 56;
+    if (lastLine >= 0 && !out.words.empty()) {
+        const qint32 wordLineBottom = out.words.back().top - g.wordTop - 1 + g.titleTop + 1
+                                      + kEchoOffset + 56;
+        height = std::max(height, wordLineBottom);
+    }
+    out.sheetHeight = height;
+    out.lines = lastLine + 1;
+    return LayoutLimit::None;
+}

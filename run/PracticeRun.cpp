@@ -1,0 +1,102 @@
+#include "run/PracticeRun.h"
+
+#include "practice/Big5.h"
+#include "run/KeyMap.h"
+
+void PracticeRun::reset()
+{
+    typedKey = 0;
+    rightCount = 0;
+    wrongCount = 0;
+}
+
+void PracticeRun::start(std::vector<QString> symbols, qint64 now)
+{
+    m_symbols = std::move(symbols);
+    posCount = static_cast<qint32>(m_symbols.size());
+    typedKey = 0;
+    rightCount = 0;
+    wrongCount = 0;
+    elapsedSeconds = 0;
+    runStartTime = now;
+    m_inProgress = true;
+    if (posCount < 1) {
+        finish();
+        return;
+    }
+    beginPosition(1);
+    advance();
+}
+
+void PracticeRun::beginPosition(qint16 pos)
+{
+    curPos = pos;
+    const QString &c = m_symbols[static_cast<std::size_t>(pos - 1)];
+    if (LenMbcs(c) == 1) {
+        // A single-byte symbol is typed as exactly that character.
+        charMode = true;
+        const QByteArray ansi = Big5::encode(c);
+        expectedKey = static_cast<qint16>(ansi.isEmpty() ? 0 : static_cast<unsigned char>(ansi.at(0)));
+        m_key = BaseKeyOf(expectedKey);
+    } else {
+        charMode = false;
+        m_key = KeyOfSymbol(c);
+        expectedKey = m_key;
+    }
+    if (m_display)
+        m_display->beginPosition(pos, m_key);
+    typedKey = 0;
+}
+
+KeyNumber PracticeRun::keyTyped(qint16 keyAscii)
+{
+    typedKey = keyAscii;
+    const KeyNumber b = BaseKeyOf(keyAscii);
+    if (!charMode && typedKey != kInterrupt)
+        typedKey = b;
+    if (m_inProgress && typedKey != expectedKey && typedKey != kInterrupt && typedKey != 8) {
+        ++wrongCount;
+        if (m_display)
+            m_display->wrongCounted();
+    }
+    return b;
+}
+
+void PracticeRun::advance()
+{
+    while (m_inProgress) {
+        if (typedKey == kInterrupt) {
+            if (m_display)
+                m_display->endPosition(curPos, m_key, false);
+            finish();
+            return;
+        }
+        // The echo always shows the last key typed at the position.
+        QString echo;
+        if (charMode) {
+            if (typedKey >= 32 && typedKey != 127)
+                echo = QString(QChar(static_cast<char16_t>(typedKey)));
+        } else {
+            echo = SymbolOfKey(typedKey);
+        }
+        if (m_display)
+            m_display->showEcho(curPos, echo);
+        if (typedKey != expectedKey)
+            return; // wait for the next keystroke
+        ++rightCount;
+        if (m_display)
+            m_display->endPosition(curPos, m_key, true);
+        if (curPos >= posCount) {
+            finish();
+            return;
+        }
+        beginPosition(static_cast<qint16>(curPos + 1));
+    }
+}
+
+void PracticeRun::finish()
+{
+    m_inProgress = false;
+    if (m_display)
+        m_display->runEnded();
+}
