@@ -105,16 +105,18 @@ LayoutLimit LayOutText(TokenTable &table, const LayoutGeometry &g, TextLayout &o
             return LayoutLimit::SheetTooTall;
     }
 
-    // The sheet reaches 56 pixels below the last echo label, and, where
-    // characters without a reading follow on a later line, down to theirs.
-    qint32 height = g.titleTop + 56 + 56; // no positions: the template's place
-    if (!out.positions.empty())
-        height = out.positions.back().top + kEchoOffset + 56;
-    if (lastLine >= 0 && !out.words.empty()) {
-        const qint32 wordLineBottom = out.words.back().top - g.wordTop - 1 + g.titleTop + 1
-                                      + kEchoOffset + 56;
-        height = std::max(height, wordLineBottom);
+    // The sheet reaches 56 pixels below the last echo label (the template's
+    // when there is none), and, where characters without a reading wrap to a
+    // later line, down to the same depth on theirs.
+    const qint32 echoBottom = kEchoOffset + 56;
+    qint32 height = g.titleTop + echoBottom;
+    qint32 lastPositionLine = 0;
+    if (!out.positions.empty()) {
+        height = out.positions.back().top + echoBottom;
+        lastPositionLine = (out.positions.back().top - g.titleTop - 1) / kLineHeight;
     }
+    if (lastLine > lastPositionLine)
+        height = std::max(height, g.titleTop + kLineHeight * lastLine + 1 + echoBottom);
     out.sheetHeight = height;
     out.lines = lastLine + 1;
     return LayoutLimit::None;
