@@ -1,0 +1,372 @@
+#include "FormTestUtil.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "app/CapsLock.h"
+#include "app/Shapes.h"
+#include "keyboard/KeyboardView.h"
+#include "practice/TextWindow.h"
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Fifty 巴ㄅㄚ: 150 positions (ㄅ, ㄚ and the first-tone space each).
+TokenTable hundredFifty()
+{
+    TokenTable t;
+    for (int i = 0; i < 50; ++i)
+        t.append(QStringLiteral("巴"), QStringLiteral("ㄅㄚ"));
+    return t;
+}
+} // namespace
+
+class TestRunWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { CapsLock::setOverride(std::nullopt); }
+
+    void startWithNothingLoaded()
+    {
+        FormHarness h;
+        h.form.cmdStart->click();
+        QCOMPARE(h.messages.size(), 1);
+        QCOMPARE(h.messages[0].icon, QMessageBox::Information);
+        QCOMPARE(h.messages[0].text, QStringLiteral("請先開啟檔案或打字課程，再按「開始」鍵。"));
+        QVERIFY(!h.form.runInProgress());
+        QVERIFY(h.form.cmdStart->isEnabled());
+        QVERIFY(h.form.mnuB->menuAction()->isEnabled());
+        QVERIFY(h.form.lblEsc->isHidden());
+    }
+
+    void drillLessonTypedRight()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(1);
+        const QString keys = keysForText(h.form);
+        QCOMPARE(keys.size(), h.form.positionCount());
+        h.form.cmdStart->click();
+        QVERIFY(h.form.runInProgress());
+        QVERIFY(h.form.Timer1->isActive());
+        h.type(keys);
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, QStringLiteral("恭喜您打完本段文字!!")); // within the first second
+        QCOMPARE(h.form.run.rightCount, h.form.positionCount());
+        QCOMPARE(h.form.run.wrongCount, 0);
+        QCOMPARE(h.form.lblRight->text(), QString::number(h.form.positionCount()));
+        QCOMPARE(h.form.Picture1[0]->barWidth(), 4000);
+        QVERIFY(!h.form.Timer1->isActive());
+        // Every echo shows the symbol typed there.
+        for (const PositionCell &p : h.form.textLayout.positions) {
+            QVERIFY(p.echoVisible);
+            QCOMPARE(p.echo, p.symbol == QLatin1String(" ") ? QStringLiteral(" ") : p.symbol);
+            QCOMPARE(p.echoBack, Palette::Yellow);
+        }
+    }
+
+    void wrongKeyEchoedAndCounted()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t = tableOf({{u"巴", u"ㄅㄚ"}});
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.cmdStart->click();
+        h.key('2');
+        QCOMPARE(h.form.run.wrongCount, 1);
+        QCOMPARE(h.form.lblWrong->text(), QStringLiteral("1"));
+        const PositionCell &first = h.form.textLayout.positions[0];
+        QCOMPARE(first.echo, QStringLiteral("ㄉ"));
+        QCOMPARE(first.echoBack, Palette::LightRed);
+        QCOMPARE(h.form.curPos, qint16(1));
+        // Backspace is neither right nor wrong; it only changes the echo.
+        h.key(Qt::Key_Backspace);
+        QCOMPARE(h.form.run.wrongCount, 1);
+        QCOMPARE(h.form.run.rightCount, 0);
+        QCOMPARE(first.echo, QString());
+        // "!" is on the ㄅ key: right in Zhuyin mode.
+        h.key('!', Qt::ShiftModifier);
+        QCOMPARE(h.form.run.rightCount, 1);
+        QCOMPARE(first.echo, QStringLiteral("ㄅ"));
+        QCOMPARE(first.echoBack, Palette::Yellow);
+        QCOMPARE(h.form.curPos, qint16(2));
+    }
+
+    void escapeAsFirstKey()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(2);
+        h.form.cmdStart->click();
+        h.key(Qt::Key_Escape);
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, QStringLiteral("您中斷了打字練習!!"));
+        QCOMPARE(h.form.run.wrongCount, 0);
+        QVERIFY(!h.form.runInProgress());
+        // Back to idle with the text loaded; the marked key is normal again.
+        QVERIFY(h.form.cmdStart->isEnabled());
+        QCOMPARE(h.form.picKey->borderWidth(h.form.run.markedKey()), 1);
+        QCOMPARE(h.form.textLayout.positions[0].echoBack, Palette::Yellow);
+        QCOMPARE(QApplication::focusWidget(), h.form.cmdStart);
+    }
+
+    void interruptionReport_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("20 s: no figures") << 20 << QStringLiteral("您中斷了打字練習!!");
+        QTest::newRow("21 s: speed and accuracy")
+            << 21 << QStringLiteral("您中斷了打字練習!!") + kCrLf + "您中斷時的速度是每秒0.14個注音字元" + kCrLf
+                         + "按鍵的正確率為75.00%";
+    }
+    void interruptionReport()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(1); // 忙ㄇㄤˊ …
+        h.form.cmdStart->click();
+        h.type(QStringLiteral("a;6q")); // three right, one wrong
+        h.tickAt(seconds * 1000 + 400);
+        QCOMPARE(h.form.Label1->text(), QStringLiteral("0:0:%1").arg(seconds));
+        h.form.mnuEsc->trigger();
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, text);
+        QCOMPARE(h.messages[0].icon, QMessageBox::Information);
+    }
+
+    void hundredFiftyRightEightWrong()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t = hundredFifty();
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.cmdStart->click();
+        const QString keys = keysForText(h.form);
+        for (int i = 0; i < keys.size(); ++i) {
+            if (i % 20 == 5)
+                h.key('x'); // eight wrong keys along the way
+            if (i == keys.size() - 1)
+                h.tickAt(120'000);
+            h.type(QString(keys[i]));
+        }
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.form.run.wrongCount, 8);
+        QCOMPARE(h.messages[0].text, QStringLiteral("恭喜您打完本段文字!!") + kCrLf + "您的速度是每秒1.25個注音字元"
+                                         + kCrLf + "按鍵的正確率為94.94%");
+    }
+
+    void characterModeWithCapsLock_data()
+    {
+        QTest::addColumn<bool>("capsLock");
+        QTest::newRow("Caps Lock off") << false;
+        QTest::newRow("Caps Lock on") << true;
+    }
+    void characterModeWithCapsLock()
+    {
+        QFETCH(bool, capsLock);
+        CapsLock::setOverride(capsLock);
+        FormHarness h;
+        QVERIFY(h.show());
+        // A practice file mixing Zhuyin and ASCII: 中ㄓㄨㄥ, then "a", "A", "?".
+        TokenTable t = tableOf({{u"中", u"ㄓㄨㄥ"}, {u"a", u"a"}, {u"A", u"A"}, {u"?", u"?"}});
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.cmdStart->click();
+        h.type(QStringLiteral("5j/ "));
+        QCOMPARE(h.form.curPos, qint16(5));
+        QVERIFY(h.form.charMode);
+        QCOMPARE(h.form.picKey->borderColor(65), Palette::Red);
+        h.key('A', Qt::ShiftModifier); // "A" where "a" is expected
+        QCOMPARE(h.form.run.wrongCount, 1);
+        QCOMPARE(h.form.textLayout.positions[4].echo, QStringLiteral("A"));
+        h.key('a');
+        QCOMPARE(h.form.curPos, qint16(6));
+        h.key('a');
+        QCOMPARE(h.form.run.wrongCount, 2);
+        h.key('A', Qt::ShiftModifier);
+        h.key('/');
+        QCOMPARE(h.form.run.wrongCount, 3);
+        QCOMPARE(h.form.picKey->borderColor(47), Palette::Red);
+        h.key('?', Qt::ShiftModifier);
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.form.run.rightCount, 7);
+    }
+
+    void lockingDuringAndAfter()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(1);
+        h.form.cmdStart->click();
+        Form1 &f = h.form;
+        QVERIFY(!f.cmdStart->isEnabled());
+        QVERIFY(!f.cmdEnd->isEnabled());
+        QVERIFY(f.cmdSandH->isEnabled());
+        QVERIFY(!f.mnuOpen->isEnabled());
+        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuE})
+            QVERIFY(!m->menuAction()->isEnabled());
+        QVERIFY(!f.frmKeySet->isEnabled());
+        QVERIFY(f.frmClass->isEnabled());
+        QVERIFY(f.mnuEsc->isEnabled());
+        QVERIFY(f.mnuExit->isEnabled());
+        QVERIFY(f.lblEsc->isVisible());
+        QCOMPARE(f.Label1->text(), QString());
+        QCOMPARE(f.lblRight->text(), QString());
+        QCOMPARE(f.lblWrong->text(), QString());
+        // The speed class can change during a run.
+        f.optClass[3]->click();
+        QCOMPARE(f.speedClass, qint16(4));
+        h.key(Qt::Key_Escape);
+        QVERIFY(h.waitForMessage());
+        QVERIFY(f.cmdStart->isEnabled());
+        QVERIFY(f.cmdEnd->isEnabled());
+        QVERIFY(f.mnuOpen->isEnabled());
+        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuE})
+            QVERIFY(m->menuAction()->isEnabled());
+        QVERIFY(f.frmKeySet->isEnabled());
+        QVERIFY(f.lblEsc->isHidden());
+        QCOMPARE(f.picKey->fillColor(2), Palette::EnterShift);
+        QCOMPARE(f.picKey->fillColor(3), Palette::EnterShift);
+    }
+
+    void startAgainClearsTheEchoes()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuDoc_Click(1); // several lines: the sheet can scroll
+        h.form.cmdStart->click();
+        h.type(keysForText(h.form).left(5));
+        h.key('q');
+        h.key(Qt::Key_Escape);
+        QVERIFY(h.waitForMessage());
+        QVERIFY(h.form.textLayout.positions[0].echoVisible);
+        h.form.picWindow->VScroll1->setValue(40);
+        h.form.cmdStart->click();
+        for (const PositionCell &p : h.form.textLayout.positions) {
+            if (&p == &h.form.textLayout.positions[0])
+                continue;
+            QVERIFY(!p.echoVisible);
+            QVERIFY(p.echo.isEmpty());
+        }
+        QCOMPARE(h.form.picWindow->VScroll1->value(), 1);
+        QCOMPARE(h.form.lblRight->text(), QString());
+        QCOMPARE(h.form.lblWrong->text(), QString());
+        QCOMPARE(h.form.Label1->text(), QString());
+        QCOMPARE(h.form.run.rightCount, 0);
+        QCOMPARE(h.form.run.wrongCount, 0);
+        QCOMPARE(h.form.run.elapsedSeconds, 0);
+        QCOMPARE(h.form.curPos, qint16(1));
+    }
+
+    void clockSpeedMeterAndBlinking()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t = hundredFifty();
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.now = 1000;
+        h.form.cmdStart->click();
+        h.type(keysForText(h.form).left(30));
+        h.tickAt(1000 + 10'000);
+        QCOMPARE(h.form.Label1->text(), QStringLiteral("0:0:10"));
+        QCOMPARE(h.form.Picture1[1]->barWidth(), 4000);
+        h.form.optClass[3]->click();
+        QCOMPARE(h.form.Picture1[1]->barWidth(), 3000);
+        h.form.optClass[0]->click();
+        QCOMPARE(h.form.Picture1[1]->barWidth(), 12000);
+        // The meter box clips the bar: its right edge is red, the box border is not.
+        const QImage img = h.form.Picture1[1]->grab().toImage();
+        QCOMPARE(img.pixelColor(img.width() - 4, 10), QColor(255, 0, 0));
+        QCOMPARE(h.form.Picture1[0]->barWidth(), 30 * 4000 / 150);
+        // The current position blinks with the clock.
+        const VbColor before = h.form.textLayout.positions[30].echoBack;
+        h.tickAt(1000 + 10'500);
+        QVERIFY(h.form.textLayout.positions[30].echoBack != before);
+        h.tickAt(1000 + 65'000);
+        QCOMPARE(h.form.Label1->text(), QStringLiteral("0:1:5"));
+    }
+
+    void speedClassBeforeAnyRun()
+    {
+        FormHarness h;
+        h.form.optClass[0]->click();
+        QCOMPARE(h.form.Picture1[1]->barWidth(), 0);
+        QCOMPARE(h.form.run.elapsedSeconds, 0);
+    }
+
+    void tabBelongsToTheRun()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t = tableOf({{u"巴", u"ㄅㄚ"}});
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.cmdStart->click();
+        QCOMPARE(QApplication::focusWidget(), h.form.picWindow->picWd);
+        h.key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), h.form.picWindow->picWd);
+        QCOMPARE(h.form.run.wrongCount, 1); // judged: Tab is not ㄅ
+    }
+
+    void spaceStillPressesAButtonOutsideARun()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.cmdStart->setFocus();
+        h.key(Qt::Key_Space);
+        // Nothing loaded: the button's click gave the hint.
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, QStringLiteral("請先開啟檔案或打字課程，再按「開始」鍵。"));
+    }
+
+    void pressedLookFollowsThePhysicalKey()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        QTest::keyPress(h.window(), '?', Qt::ShiftModifier);
+        QCOMPARE(f.picKey->keyTopRect(47).left, qint16(f.rest.keyLeft[47] + 1));
+        QCOMPARE(f.picKey->keyTopRect(2).top, qint16(f.rest.keyTop[2] + 1));
+        QCOMPARE(f.picKey->keyTopRect(3).top, qint16(f.rest.keyTop[3] + 1));
+        // Shift released first: the key-up still names the "/" key.
+        QTest::keyRelease(h.window(), Qt::Key_Slash, Qt::NoModifier);
+        QCOMPARE(f.picKey->keyTopRect(47).left, f.rest.keyLeft[47]);
+        QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
+    }
+
+    void capsLockLampFollowsTheKey()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        const bool before = h.form.IsCapsLockOn();
+        QTest::keyPress(h.window(), Qt::Key_CapsLock);
+        QCOMPARE(h.form.picKey->keyTopRect(20).left, qint16(h.form.rest.keyLeft[20] + 1));
+        QCOMPARE(h.form.shpCapsL->backColor(), before ? Palette::LightGrey : Palette::Green);
+        QTest::keyRelease(h.window(), Qt::Key_CapsLock);
+        QCOMPARE(h.form.picKey->keyTopRect(20).left, h.form.rest.keyLeft[20]);
+        h.key(Qt::Key_CapsLock);
+        QCOMPARE(h.form.shpCapsL->backColor(), before ? Palette::Green : Palette::LightGrey);
+    }
+
+    void closingDuringARunEndsWithoutReport()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(1);
+        h.form.cmdStart->click();
+        h.key('a');
+        h.form.close();
+        QTest::qWait(20);
+        QVERIFY(h.messages.isEmpty());
+        QVERIFY(!h.form.Timer1->isActive());
+    }
+};
+
+QTEST_MAIN(TestRunWindow)
+#include "tst_runwindow.moc"
