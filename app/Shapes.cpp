@@ -1,5 +1,6 @@
 #include "app/Shapes.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include "app/VbColor.h"
@@ -33,8 +34,46 @@ void ShapeWidget::paintEvent(QPaintEvent *)
     p.drawEllipse(QRectF(rect()).adjusted(half, half, -half, -half));
 }
 
+namespace {
+
+// Assistive technology reads a meter box as a progress bar whose value is the
+// bar's width in twips, full at 4000.
+class AccessibleMeterBox : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit AccessibleMeterBox(QWidget *w) : QAccessibleWidget(w, QAccessible::ProgressBar) {}
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QVariant currentValue() const override { return box()->barWidth(); }
+    void setCurrentValue(const QVariant &) override {}
+    QVariant maximumValue() const override { return 4000; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    MeterBox *box() const { return static_cast<MeterBox *>(widget()); }
+};
+
+QAccessibleInterface *meterBoxFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MeterBox") && object && object->isWidgetType())
+        return new AccessibleMeterBox(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 MeterBox::MeterBox(VbColor barColor, QWidget *parent) : QWidget(parent), m_color(barColor)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(meterBoxFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -53,6 +92,10 @@ void MeterBox::setBarWidth(int widthTwips)
         return;
     m_width = widthTwips;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, m_width);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void MeterBox::paintEvent(QPaintEvent *)

@@ -30,6 +30,7 @@ class Display:
         self._x = None
 
     def __enter__(self):
+        self.name = None
         r, w = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0",
@@ -40,11 +41,20 @@ class Display:
             number = f.readline().strip()
         check(number, "Xvfb did not start")
         self.name = f":{number}"
+        # The accessibility bus, through which the test reads the window.
+        self.atspi = None
+        launcher = "/usr/libexec/at-spi-bus-launcher"
+        if os.environ.get("DBUS_SESSION_BUS_ADDRESS") and os.path.exists(launcher):
+            self.atspi = subprocess.Popen([launcher, "--launch-immediately"], env=self.env(),
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 
     def __exit__(self, *exc):
         if self._x:
             self._x.close()
+        if getattr(self, "atspi", None):
+            self.atspi.terminate()
+            self.atspi.wait(timeout=10)
         if self.proc:
             self.proc.terminate()
             self.proc.wait(timeout=10)
@@ -55,6 +65,8 @@ class Display:
         env.pop("QT_QPA_PLATFORM", None)
         env.pop("WAYLAND_DISPLAY", None)
         env["LC_ALL"] = "C.UTF-8"
+        env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
         return env
 
     def run(self, *args, check_rc=True, timeout=30):
@@ -138,6 +150,68 @@ class Tutor:
             return self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Failure("the program did not end after its window was closed")
+
+
+class A11y:
+    """Reads the tutor's window through the accessibility tree (AT-SPI):
+    every control carries its control name as its accessible description."""
+
+    def __init__(self, display, app_name="Quillory", timeout=20):
+        os.environ["DISPLAY"] = display.name
+        import pyatspi  # Debian's python3-pyatspi
+        self.pyatspi = pyatspi
+        deadline = time.monotonic() + timeout
+        self.app = None
+        while time.monotonic() < deadline and self.app is None:
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                a = desktop.getChildAtIndex(i)
+                if a is not None and a.name == app_name:
+                    self.app = a
+            if self.app is None:
+                time.sleep(0.1)
+        check(self.app is not None, "the tutor does not appear on the accessibility bus")
+
+    def _walk(self, node):
+        yield node
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child is not None:
+                yield from self._walk(child)
+
+    def find(self, description, root=None):
+        for n in self._walk(root or self.app):
+            if n.description == description:
+                return n
+        raise Failure(f"no control {description!r} in the accessibility tree")
+
+    def text(self, description):
+        return self.find(description).name
+
+    def value(self, description):
+        return self.find(description).queryValue().currentValue
+
+    def enabled(self, description):
+        return self.find(description).getState().contains(self.pyatspi.STATE_ENABLED)
+
+    def windows(self):
+        return [self.app.getChildAtIndex(i) for i in range(self.app.childCount)]
+
+    def message_box(self, timeout=10):
+        """The text of the message box that is open, waiting for it to show."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for w in self.windows():
+                if w is not None and w.getRoleName() in ("alert", "dialog") and w.description != "frmSplash":
+                    labels = [n.name for n in self._walk(w)
+                              if n.getRoleName() == "label" and n.name]
+                    if labels:
+                        return "\n".join(labels)
+            time.sleep(0.05)
+        raise Failure("no message box appeared")
+
+    def message_box_open(self):
+        return any(w is not None and w.getRoleName() in ("alert", "dialog") for w in self.windows())
 
 
 def main(test):
