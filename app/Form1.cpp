@@ -60,6 +60,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, 
     l->setObjectName(name);
     l->setGeometry(geometry);
     l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
 
@@ -143,12 +144,12 @@ void Form1::createControls(QWidget *client)
     }
 
     // Clock and counters.
-    Label2[0] = makeLabel(client, QStringLiteral("Label2(0)"), QStringLiteral("打字時間："), {636, 4, 73, 15});
-    Label1 = makeLabel(client, QStringLiteral("Label1"), QStringLiteral("0:0:0"), {712, 4, 69, 15});
-    Label2[1] = makeLabel(client, QStringLiteral("Label2(1)"), QStringLiteral(" 正確按鍵："), {632, 20, 73, 15});
-    lblRight = makeLabel(client, QStringLiteral("lblRight"), QStringLiteral("0"), {700, 20, 77, 15});
-    Label2[2] = makeLabel(client, QStringLiteral("Label2(2)"), QStringLiteral("錯誤按鍵："), {636, 36, 73, 15});
-    lblWrong = makeLabel(client, QStringLiteral("lblWrong"), QStringLiteral("0"), {704, 36, 73, 15});
+    Label2[0] = makeLabel(client, QStringLiteral("Label2(0)"), QStringLiteral("打字時間："), {636, 4, 73, 13});
+    Label1 = makeLabel(client, QStringLiteral("Label1"), QStringLiteral("0:0:0"), {712, 4, 69, 13});
+    Label2[1] = makeLabel(client, QStringLiteral("Label2(1)"), QStringLiteral(" 正確按鍵："), {632, 20, 73, 13});
+    lblRight = makeLabel(client, QStringLiteral("lblRight"), QStringLiteral("0"), {700, 20, 77, 13});
+    Label2[2] = makeLabel(client, QStringLiteral("Label2(2)"), QStringLiteral("錯誤按鍵："), {636, 36, 73, 13});
+    lblWrong = makeLabel(client, QStringLiteral("lblWrong"), QStringLiteral("0"), {704, 36, 73, 13});
 
     // Caps Lock lamp.
     shpCapsL = new ShapeWidget(client);
@@ -173,6 +174,10 @@ void Form1::createControls(QWidget *client)
         optKey[i]->setGeometry(keyRects[i]);
     }
     optKey[0]->setChecked(true);
+    // Option buttons as compact as the window's design: a small gap between
+    // the circle and the caption.
+    const QString compact = QStringLiteral("QRadioButton { spacing: 2px; }");
+    frmKeySet->setStyleSheet(compact);
 
     // Speed classes.
     frmClass = new QGroupBox(QStringLiteral("等級設定"), client);
@@ -188,6 +193,7 @@ void Form1::createControls(QWidget *client)
         optClass[i]->setToolTip(QStringLiteral("%1鍵/秒").arg(i + 1));
         connect(optClass[i], &QRadioButton::clicked, this, [this, i] { optClass_Click(i); });
     }
+    frmClass->setStyleSheet(compact);
 
     // Buttons: Start first in the tab order.
     cmdStart = makeButton(client, QStringLiteral("cmdStart"), QStringLiteral("開  始"),

@@ -48,12 +48,12 @@ private slots:
         QTest::newRow("Label4(1)") << "Label4(1)" << QRect(264, 28, 33, 17) << "100%";
         QTest::newRow("Label2(3)") << "Label2(3)" << QRect(344, 28, 29, 17) << "烏龜";
         QTest::newRow("Label2(7)") << "Label2(7)" << QRect(568, 28, 29, 17) << "獵豹";
-        QTest::newRow("Label2(0)") << "Label2(0)" << QRect(636, 4, 73, 15) << "打字時間：";
-        QTest::newRow("Label1") << "Label1" << QRect(712, 4, 69, 15) << "0:0:0";
-        QTest::newRow("Label2(1)") << "Label2(1)" << QRect(632, 20, 73, 15) << " 正確按鍵：";
-        QTest::newRow("lblRight") << "lblRight" << QRect(700, 20, 77, 15) << "0";
-        QTest::newRow("Label2(2)") << "Label2(2)" << QRect(636, 36, 73, 15) << "錯誤按鍵：";
-        QTest::newRow("lblWrong") << "lblWrong" << QRect(704, 36, 73, 15) << "0";
+        QTest::newRow("Label2(0)") << "Label2(0)" << QRect(636, 4, 73, 13) << "打字時間：";
+        QTest::newRow("Label1") << "Label1" << QRect(712, 4, 69, 13) << "0:0:0";
+        QTest::newRow("Label2(1)") << "Label2(1)" << QRect(632, 20, 73, 13) << " 正確按鍵：";
+        QTest::newRow("lblRight") << "lblRight" << QRect(700, 20, 77, 13) << "0";
+        QTest::newRow("Label2(2)") << "Label2(2)" << QRect(636, 36, 73, 13) << "錯誤按鍵：";
+        QTest::newRow("lblWrong") << "lblWrong" << QRect(704, 36, 73, 13) << "0";
         QTest::newRow("Label3(1)") << "Label3(1)" << QRect(536, 72, 29, 29) << "Caps Lock";
         QTest::newRow("frmKeySet") << "frmKeySet" << QRect(24, 52, 233, 45) << "鍵盤設定";
         QTest::newRow("optKey(0)") << "optKey(0)" << QRect(8, 16, 77, 21) << "小Enter鍵";
