@@ -128,6 +128,11 @@ class Tutor:
             time.sleep(0.01)
         raise Failure(f"no window named {name!r} within {timeout} s")
 
+    def focus(self):
+        """Gives the main window the keyboard focus. Without a window manager
+        nothing does it when a dialog closes."""
+        self.display.xdotool("windowfocus", "--sync", self.window)
+
     def title(self):
         return self.display.xdotool("getwindowname", self.window).strip()
 
@@ -137,7 +142,7 @@ class Tutor:
         return {k: int(v) for k, v in vals.items() if v.lstrip("-").isdigit()}
 
     def key(self, *keys, delay_ms=12):
-        self.display.xdotool("key", "--delay", str(delay_ms), "--window", self.window, *keys)
+        self.display.xdotool("key", "--delay", str(delay_ms), *keys)
 
     def type(self, text, delay_ms=5):
         self.display.xdotool("type", "--delay", str(delay_ms), text)
