@@ -1,10 +1,14 @@
 # Tasks beyond the two commands. Run ./test.sh (or scripts/setup.sh) once first.
+SHELL := /bin/bash
 BUILD ?= build
 RELEASE ?= build-release
 ASAN ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test run bench test-asan clean
+FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all build test run bench test-asan test-fuzz clean
 
 all: build
 
@@ -31,5 +35,21 @@ test-asan:
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|widget'
 
+# libFuzzer (clang) on the practice-file reader, the lesson splitter, the
+# layout and the run, $(FUZZ_SECONDS) seconds each; a crash stops the target.
+test-fuzz:
+	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DQUILLORY_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	cmake --build $(FUZZ) --target fuzz_practicefile fuzz_splitlesson fuzz_run
+	@for t in fuzz_practicefile fuzz_splitlesson fuzz_run; do \
+	  mkdir -p $(FUZZ)/corpus/$$t; \
+	  cp -n tests/fuzz/corpus/$$t/* $(FUZZ)/corpus/$$t/ 2>/dev/null || true; \
+	  echo "== $$t"; \
+	  $(FUZZ)/tests/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ)/$$t- $(FUZZ)/corpus/$$t 2>&1 | \
+	    grep -E '(DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY|INFO: Loaded)' ; \
+	  test $${PIPESTATUS[0]} -eq 0 || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(RELEASE) $(ASAN)
+	rm -rf $(BUILD) $(RELEASE) $(ASAN) $(FUZZ)
