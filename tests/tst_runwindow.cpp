@@ -71,6 +71,23 @@ private slots:
         }
     }
 
+    void longestTextTypedThrough()
+    {
+        // The longest built-in text from its first key to its report (under
+        // the sanitizer build this run is checked for leaks too).
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuClassDoc_Click(3);
+        const QString keys = keysForText(h.form);
+        h.form.cmdStart->click();
+        h.type(keys.left(keys.size() / 2));
+        h.tickAt(30'000);
+        h.type(keys.mid(keys.size() / 2));
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.form.run.rightCount, h.form.positionCount());
+        QVERIFY(h.messages[0].text.startsWith(QStringLiteral("恭喜您打完本段文字!!\r\n您的速度是每秒")));
+    }
+
     void wrongKeyEchoedAndCounted()
     {
         FormHarness h;
