@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test run bench test-asan test-fuzz clean
+.PHONY: all build test run bench test-asan test-fuzz package clean
 
 all: build
 
@@ -27,6 +27,12 @@ bench:
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 	cmake --build $(RELEASE) --target bench_layout
 	$(RELEASE)/bench/bench_layout
+
+# A Debian package of a release build, in $(RELEASE)/.
+package:
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF >/dev/null
+	cmake --build $(RELEASE) --target quillory
+	cd $(RELEASE) && cpack -G DEB
 
 # The unit and widget tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan:

@@ -16,8 +16,8 @@ PACKAGES=(
   dbus-daemon at-spi2-core python3-pyatspi
   # Taiwan Zhuyin reading tables, read by the reading test of the built-in texts
   libchewing3-data gcin-tables
-  # desktop-file and AppStream checks of the install tree
-  desktop-file-utils appstream
+  # desktop-file and AppStream checks of the install tree, and `make package`
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
