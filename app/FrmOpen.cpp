@@ -94,6 +94,8 @@ FrmOpen::FrmOpen(QWidget *mainWindow, const QString &startDir) : QDialog(mainWin
         if (!w->objectName().isEmpty())
             w->setAccessibleDescription(w->objectName());
     }
+    // Ready for a typed name; Enter opens it.
+    txtFileName->setFocus();
 }
 
 void FrmOpen::fillDrives()

@@ -93,10 +93,11 @@ class Display:
 class Tutor:
     """The built program, started as a learner starts it."""
 
-    def __init__(self, display, exe, args=()):
+    def __init__(self, display, exe, args=(), cwd=None):
         self.display = display
         self.exe = exe
         self.args = list(args)
+        self.cwd = cwd
         self.proc = None
         self.window = None
         self.started = None
@@ -104,7 +105,7 @@ class Tutor:
 
     def __enter__(self):
         self.started = time.monotonic()
-        self.proc = subprocess.Popen([self.exe, *self.args], env=self.display.env(),
+        self.proc = subprocess.Popen([self.exe, *self.args], env=self.display.env(), cwd=self.cwd,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.window = self.wait_for_window("Quillory")
         self.mapped_after = time.monotonic() - self.started
@@ -146,6 +147,17 @@ class Tutor:
 
     def type(self, text, delay_ms=5):
         self.display.xdotool("type", "--delay", str(delay_ms), text)
+
+    def shift_key(self, side, *keys):
+        """Types keys with the left or the right Shift held (by keycode: xdotool
+        cannot tell the two apart)."""
+        x = self.display.x()
+        code = 50 if side == "left" else 62
+        x.key(code, True)
+        try:
+            self.display.xdotool("key", "--delay", "12", *keys)
+        finally:
+            x.key(code, False)
 
     def close(self, timeout=10):
         """Closes the window as the window manager's close button would."""
@@ -221,7 +233,7 @@ class A11y:
 
 def main(test):
     """Runs one test function test(display, exe, shots) and reports like a test runner."""
-    exe = sys.argv[1]
+    exe = os.path.abspath(sys.argv[1])
     shots = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp()
     for tool in ("Xvfb", "xdotool", "import"):
         if not shutil.which(tool):
