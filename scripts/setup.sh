@@ -16,6 +16,8 @@ PACKAGES=(
   dbus-daemon at-spi2-core python3-pyatspi
   # Taiwan Zhuyin reading tables, read by the reading test of the built-in texts
   libchewing3-data gcin-tables
+  # the fuzz targets (libFuzzer) and the sanitizer builds
+  clang libclang-rt-14-dev
   # desktop-file and AppStream checks of the install tree, and `make package`
   desktop-file-utils appstream dpkg-dev
 )
