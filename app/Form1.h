@@ -5,7 +5,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
+#include "keyboard/HandDemo.h"
 #include "practice/KeyCatalogue.h"
 
 class QAction;
@@ -96,6 +98,8 @@ public:
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
     void StopHandDemo();
+    HandDemo handDemo;                 // the hands demonstration's places and start
+    std::function<qint64()> handClock; // milliseconds, monotonic; tests set a fake one
 
 public slots:
     void optKey_Click(int index);
@@ -110,6 +114,7 @@ public slots:
     void mnuExit_Click();
 
 private:
+    void wireKeyboard();
     void createControls(QWidget *client);
     void createMenus();
     void placeWindow();
