@@ -1,6 +1,5 @@
 #include "keyboard/KeyboardView.h"
 
-#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -16,24 +15,6 @@ namespace {
 // whatever the desktop's font scaling; the pixel density is handled apart.
 constexpr int kDotsPerMeter = 3780;
 
-QFont fontOf(const FontSpec &spec)
-{
-    static QHash<quint32, QFont> cache;
-    const quint32 key = (static_cast<quint32>(spec.role) << 24)
-                        | (static_cast<quint32>(spec.points * 100) << 1) | (spec.bold ? 1 : 0);
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd())
-        return *it;
-    QFont f;
-    switch (spec.role) {
-    case FontRole::Ming: f = Fonts::ming(spec.points, spec.bold); break;
-    case FontRole::Kai: f = Fonts::kai(spec.points, spec.bold); break;
-    case FontRole::Arial: f = Fonts::arial(spec.points, spec.bold); break;
-    }
-    cache.insert(key, f);
-    return f;
-}
-
 // Line ends fall on whole pixels; odd widths are centred on the pixel.
 QLineF snapped(const QLineF &l, int width)
 {
@@ -41,7 +22,7 @@ QLineF snapped(const QLineF &l, int width)
     return QLineF(qRound(l.x1()) + c, qRound(l.y1()) + c, qRound(l.x2()) + c, qRound(l.y2()) + c);
 }
 
-void paintItem(QPainter &p, const Item &it)
+void paintItem(QPainter &p, const Item &it, const QFont &font)
 {
     switch (it.shape) {
     case Shape::RoundedRect:
@@ -67,7 +48,7 @@ void paintItem(QPainter &p, const Item &it)
         p.drawLine(snapped(it.line, it.penWidth));
         break;
     case Shape::Text: {
-        p.setFont(fontOf(it.font));
+        p.setFont(font);
         p.setPen(toQColor(it.pen));
         int flags = Qt::AlignHCenter | Qt::AlignTop;
         if (it.filled) {
@@ -223,8 +204,25 @@ void KeyboardView::renderPicture(const QRect &area)
     const QRectF a(area);
     for (const Item &it : m_picture.items()) {
         if (it.visible && it.paintedBounds().intersects(a))
-            paintItem(p, it);
+            paintItem(p, it, it.shape == Shape::Text ? fontOf(it.font) : QFont());
     }
+}
+
+const QFont &KeyboardView::fontOf(const FontSpec &spec)
+{
+    const quint32 key = (static_cast<quint32>(spec.role) << 24)
+                        | (static_cast<quint32>(spec.points * 100) << 1) | (spec.bold ? 1 : 0);
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end()) {
+        QFont f;
+        switch (spec.role) {
+        case FontRole::Ming: f = Fonts::ming(spec.points, spec.bold); break;
+        case FontRole::Kai: f = Fonts::kai(spec.points, spec.bold); break;
+        case FontRole::Arial: f = Fonts::arial(spec.points, spec.bold); break;
+        }
+        it = m_fonts.insert(key, f);
+    }
+    return *it;
 }
 
 QRectF KeyboardView::devicePixels(const QRect &r) const

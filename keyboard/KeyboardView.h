@@ -8,6 +8,8 @@
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
+#include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -71,6 +73,7 @@ private:
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
     QRectF devicePixels(const QRect &r) const;
+    const QFont &fontOf(const KeyboardArt::FontSpec &spec);
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_base;  // the keyboard picture
@@ -79,4 +82,5 @@ private:
     QSize m_handSize;
     std::array<QPoint, 2> m_handAt{};
     bool m_handsDrawn = false;
+    QHash<quint32, QFont> m_fonts;
 };
