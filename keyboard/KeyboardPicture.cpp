@@ -22,12 +22,12 @@ enum class Style : quint8 {
     Space,      // "□第一聲"
 };
 
-struct StyleSpec {
-    FontSpec font;
+struct StyleLook {
+    FontChoice font;
     VbColor color;
 };
 
-constexpr StyleSpec styleSpec(Style s)
+constexpr StyleLook styleLook(Style s)
 {
     using enum FontRole;
     switch (s) {
@@ -50,7 +50,7 @@ constexpr StyleSpec styleSpec(Style s)
 // in the "小Enter鍵" layout, width, height) holds the text centred. Layers:
 // 6 the function keys' names, 8 "[", "]", "'" and "Enter", 10 the backslash,
 // grave-accent and "=" keys and "Backspace", 13 all others.
-struct LegendSpec {
+struct LegendRow {
     qint8 index;
     KeyNumber key;
     const char16_t *text;
@@ -60,7 +60,7 @@ struct LegendSpec {
 };
 
 using enum Style;
-constexpr LegendSpec kLegends[kLegendCount] = {
+constexpr LegendRow kLegends[kLegendCount] = {
     {  0,  96, u"~", Punct, 16, 4, 9, 16, 10},
     {  1,  96, u"`", Grave, 15, 24, 11, 21, 10},
     {  2,  49, u"!", Small, 4, 4, 13, 13, 13},
@@ -185,7 +185,7 @@ constexpr LegendSpec kLegends[kLegendCount] = {
 
 // --- Other elements ---------------------------------------------------------
 
-struct ElementSpec {
+struct ElementRow {
     Element id;
     const char16_t *name;
     Shape shape;
@@ -200,7 +200,7 @@ struct ElementSpec {
     bool wordWrap = false;
 };
 
-constexpr ElementSpec rect(Element id, const char16_t *name, Shape shape, quint8 layer, double left,
+constexpr ElementRow rect(Element id, const char16_t *name, Shape shape, quint8 layer, double left,
                            double top, double width, double height, VbColor fill, int border,
                            bool visible = true)
 {
@@ -208,14 +208,14 @@ constexpr ElementSpec rect(Element id, const char16_t *name, Shape shape, quint8
             visible};
 }
 
-constexpr ElementSpec line(Element id, const char16_t *name, quint8 layer, double x1, double y1,
+constexpr ElementRow line(Element id, const char16_t *name, quint8 layer, double x1, double y1,
                            double x2, double y2, VbColor color, int width, bool visible = true)
 {
     return {id, name, Shape::Line, layer, x1, y1, x2, y2, false, 0, color, width, visible};
 }
 
 // An opaque caption in the window's font, 新細明體 9.75 point.
-constexpr ElementSpec caption(Element id, const char16_t *name, quint8 layer, double left,
+constexpr ElementRow caption(Element id, const char16_t *name, quint8 layer, double left,
                               double top, double width, double height, const char16_t *text,
                               VbColor back, bool wordWrap = false, bool visible = true)
 {
@@ -225,7 +225,7 @@ constexpr ElementSpec caption(Element id, const char16_t *name, quint8 layer, do
 
 using enum Element;
 using enum Shape;
-constexpr ElementSpec kElements[] = {
+constexpr ElementRow kElements[] = {
     // 1. Shadow of the big Enter key's upper part.
     rect(shpBigEnt_1, u"shpBigEnt(1)", Rect, 1, 664, 52, 65, 53, Palette::BigEnterShadow, 1, false),
 
@@ -359,7 +359,7 @@ KeyboardPicture::KeyboardPicture()
 {
     m_items.reserve(std::size(kElements) + 2 * KeyCatalogue::keys().size() + kLegendCount);
 
-    for (const ElementSpec &e : kElements) {
+    for (const ElementRow &e : kElements) {
         Item it;
         it.ref = elementRef(e.id);
         it.shape = e.shape;
@@ -414,10 +414,10 @@ KeyboardPicture::KeyboardPicture()
         m_items.push_back(std::move(top));
     }
 
-    for (const LegendSpec &l : kLegends) {
+    for (const LegendRow &l : kLegends) {
         const KeyInfo *key = KeyCatalogue::find(l.key);
         Q_ASSERT(key);
-        const StyleSpec style = styleSpec(l.style);
+        const StyleLook style = styleLook(l.style);
         Item it;
         it.ref = legendRef(l.index);
         it.shape = Shape::Text;

@@ -35,11 +35,11 @@ enum class Shape : quint8 {
 
 enum class FontRole : quint8 { Ming, Kai, Arial };
 
-struct FontSpec {
+struct FontChoice {
     FontRole role = FontRole::Ming;
     float points = 9.75f;
     bool bold = false;
-    friend constexpr bool operator==(const FontSpec &, const FontSpec &) = default;
+    friend constexpr bool operator==(const FontChoice &, const FontChoice &) = default;
 };
 
 // The control arrays an item belongs to. Key tops are indexed by key number,
@@ -94,7 +94,7 @@ struct Item {
     qreal radius = 0;        // corner radius of rounded rectangles
     bool visible = true;
     QString text;
-    FontSpec font{};
+    FontChoice font{};
     bool wordWrap = false;
     QString name;            // the control's name, "Shape1(65)", "Line1(0)"
 

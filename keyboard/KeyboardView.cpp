@@ -208,17 +208,17 @@ void KeyboardView::renderPicture(const QRect &area)
     }
 }
 
-const QFont &KeyboardView::fontOf(const FontSpec &spec)
+const QFont &KeyboardView::fontOf(const FontChoice &choice)
 {
-    const quint32 key = (static_cast<quint32>(spec.role) << 24)
-                        | (static_cast<quint32>(spec.points * 100) << 1) | (spec.bold ? 1 : 0);
+    const quint32 key = (static_cast<quint32>(choice.role) << 24)
+                        | (static_cast<quint32>(choice.points * 100) << 1) | (choice.bold ? 1 : 0);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end()) {
         QFont f;
-        switch (spec.role) {
-        case FontRole::Ming: f = Fonts::ming(spec.points, spec.bold); break;
-        case FontRole::Kai: f = Fonts::kai(spec.points, spec.bold); break;
-        case FontRole::Arial: f = Fonts::arial(spec.points, spec.bold); break;
+        switch (choice.role) {
+        case FontRole::Ming: f = Fonts::ming(choice.points, choice.bold); break;
+        case FontRole::Kai: f = Fonts::kai(choice.points, choice.bold); break;
+        case FontRole::Arial: f = Fonts::arial(choice.points, choice.bold); break;
         }
         it = m_fonts.insert(key, f);
     }

@@ -73,7 +73,7 @@ private:
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
     QRectF devicePixels(const QRect &r) const;
-    const QFont &fontOf(const KeyboardArt::FontSpec &spec);
+    const QFont &fontOf(const KeyboardArt::FontChoice &choice);
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_base;  // the keyboard picture
