@@ -25,8 +25,9 @@ run: build
 # Benchmarks in a release build; each prints its figures and ratios.
 bench:
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(RELEASE) --target bench_layout
+	cmake --build $(RELEASE) --target bench_layout bench_keyboard
 	$(RELEASE)/bench/bench_layout
+	QT_QPA_PLATFORM=offscreen $(RELEASE)/bench/bench_keyboard
 
 # A Debian package of a release build, in $(RELEASE)/.
 package:

@@ -107,6 +107,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(client);
     createControls(client);
     createMenus();
+    wireKeyboard();
 
     Form_Load();
     describeControlsForAccessibility();

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+#include "keyboard/HandDemo.h"
 #include "practice/KeyCatalogue.h"
 #include "practice/TextLayout.h"
 #include "practice/TokenTable.h"
@@ -136,6 +137,8 @@ public:
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
     void StopHandDemo();
+    HandDemo handDemo;                 // the hands demonstration's places and start
+    std::function<qint64()> handClock; // milliseconds, monotonic; tests set a fake one
 
 public slots:
     void cmdStart_Click();
@@ -173,6 +176,7 @@ private:
     void setPressed(KeyNumber key, bool pressed);
     void setCapsLamp();
 
+    void wireKeyboard();
     void createControls(QWidget *client);
     void createMenus();
     void placeWindow();

@@ -1,17 +1,26 @@
 #pragma once
-// The drawn keyboard picKey: every key top in its finger-zone colour with its
-// legends, painted from the key catalogue.
+// The drawn keyboard picKey: paints the keyboard picture (keyboard/
+// KeyboardPicture.h) layer by layer, keeps the key-top states, switches the
+// layouts and plays the hands over the picture.
+//
+// The picture is rendered from its vectors into an image at the screen's
+// pixel density; a change re-renders and repaints only the areas it damaged.
+// The hands are drawn over a copy of that image with the mask-then-sprite
+// raster operations, so moving them never redraws the keyboard.
 
+#include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QWidget>
 #include <array>
 
-#include "practice/KeyCatalogue.h"
+#include "keyboard/KeyboardPicture.h"
 
 class KeyboardView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 745;
-    static constexpr int kHeight = 281;
+    static constexpr int kWidth = KeyboardArt::kWidth;
+    static constexpr int kHeight = KeyboardArt::kHeight;
 
     explicit KeyboardView(QWidget *parent = nullptr);
 
@@ -25,6 +34,26 @@ public:
     VbColor fillColor(KeyNumber k) const;
     void setFill(KeyNumber k, VbColor color);
 
+    const KeyboardArt::KeyboardPicture &picture() const { return m_picture; }
+    bool isItemVisible(KeyboardArt::ItemRef ref) const;
+
+    // The layout table's column for option 0, 1 or 2.
+    void applyLayout(int option);
+    // The big Enter's upper part takes the Enter key top's current fill.
+    void matchBigEnterToEnterKey();
+
+    // The home-key captions and their pointer lines.
+    void setHomeCaptionsVisible(bool visible);
+    bool homeCaptionsVisible() const;
+
+    // The hands. handSize() is the size of each hand picture; moveHands puts
+    // back the picture under both hands at fromY and draws them at toY (left
+    // edges leftX and rightX); clearHands repaints the picture without them.
+    QSize handSize() const;
+    void moveHands(int leftX, int rightX, int fromY, int toY);
+    void clearHands();
+    bool handsDrawn() const { return m_handsDrawn; }
+
 signals:
     void clicked();
 
@@ -33,12 +62,25 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    struct KeyTop {
-        KeyRect rect{};
-        VbColor border = Palette::Black;
-        int borderWidth = 1;
-        VbColor fill = Palette::Black;
+    struct Sprite {
+        QImage hand; // the hand on black
+        QImage mask; // black where the hand is, white elsewhere
     };
-    std::array<KeyTop, kMaxKeyNumber + 1> m_keys{};
-    void updateKey(KeyNumber k);
+
+    void apply(const KeyboardArt::Damage &damage);
+    void ensureCanvas();
+    void renderPicture(const QRect &area);
+    void composeHands(const QRect &area);
+    void loadSprites(qreal dpr);
+    QRectF devicePixels(const QRect &r) const;
+    const QFont &fontOf(const KeyboardArt::FontChoice &choice);
+
+    KeyboardArt::KeyboardPicture m_picture;
+    QImage m_base;  // the keyboard picture
+    QImage m_stage; // the picture with the hands over it, while they are drawn
+    std::array<Sprite, 2> m_sprites{};
+    QSize m_handSize;
+    std::array<QPoint, 2> m_handAt{};
+    bool m_handsDrawn = false;
+    QHash<quint32, QFont> m_fonts;
 };

@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(f.Timer1->interval(), 500);
         QVERIFY(!f.Timer1->isActive());
         QVERIFY(!f.tmrHand->isActive());
-        QCOMPARE(f.tmrHand->interval(), 1);
+        QCOMPARE(f.tmrHand->interval(), 16); // one hands frame per display refresh
         QCOMPARE(f.Picture1[0]->barWidth(), 0);
         QCOMPARE(f.Picture1[1]->barWidth(), 0);
         QCOMPARE(f.Picture1[0]->barLeft(), 0);

@@ -1,0 +1,61 @@
+// Prints what drawing the keyboard costs: the whole picture, one keystroke's
+// key-top changes, and one frame of the hands. Run it on the offscreen
+// platform or under X; it asserts nothing.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <cstdio>
+
+#include "keyboard/KeyboardView.h"
+
+namespace {
+
+template <typename Step>
+void measure(const char *what, int rounds, Step &&step)
+{
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < rounds; ++i)
+        step(i);
+    const double us = t.nsecsElapsed() / 1000.0 / rounds;
+    std::printf("%-52s %9.1f us\n", what, us);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QImage target(KeyboardView::kWidth, KeyboardView::kHeight, QImage::Format_RGB32);
+
+    measure("whole picture: new view, rendered and painted", 50, [&](int) {
+        KeyboardView v;
+        v.render(&target);
+    });
+
+    KeyboardView v;
+    v.render(&target);
+    measure("keystroke: next-key border, pressed, released", 500, [&](int i) {
+        const KeyNumber k = (i % 2) ? 65 : 74;
+        v.setBorder(k, Palette::Red, 3);
+        v.moveKeyTop(k, (k == 65 ? 85 : 381), 97);
+        v.moveKeyTop(k, (k == 65 ? 84 : 380), 96);
+        v.setBorder(k, Palette::Black, 1);
+    });
+    measure("Shift hint on and off", 500, [&](int i) {
+        v.setFill(i % 2 ? 2 : 3, Palette::Red);
+        v.setFill(i % 2 ? 2 : 3, Palette::EnterShift);
+    });
+    measure("layout change", 100, [&](int i) { v.applyLayout(i % 3); });
+
+    measure("hands frame: restore, mask and draw both hands", 500, [&](int i) {
+        const int y = 280 - (i % 16) * 10;
+        v.moveHands(64, 372, y + 10, y);
+    });
+    v.clearHands();
+    measure("repaint of the whole widget from the rendered picture", 100, [&](int) { v.render(&target); });
+    return 0;
+}

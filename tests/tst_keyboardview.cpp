@@ -1,0 +1,269 @@
+#include <QtTest>
+
+#include "keyboard/KeyboardView.h"
+#include "KeyboardShot.h"
+
+using namespace KeyboardArt;
+
+namespace {
+
+constexpr VbColor kBack = Palette::WindowGrey;
+
+// Records the areas that paint events of a widget cover.
+class PaintSpy : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(e)->region();
+        return false;
+    }
+};
+
+} // namespace
+
+class TestKeyboardView : public QObject {
+    Q_OBJECT
+private slots:
+    // Each key top is filled with its finger's colour.
+    void zoneColours_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<uint>("colour");
+        QTest::newRow("little finger: A") << 65 << Palette::LittleFinger;
+        QTest::newRow("ring finger: S") << 83 << Palette::RingFinger;
+        QTest::newRow("middle finger: D") << 68 << Palette::MiddleFinger;
+        QTest::newRow("left index: F") << 70 << Palette::LeftIndexFinger;
+        QTest::newRow("right index: 6") << 54 << Palette::RightIndexFinger;
+        QTest::newRow("right index: J") << 74 << Palette::RightIndexFinger;
+        QTest::newRow("thumb: space bar") << 32 << Palette::Thumb;
+        QTest::newRow("function key: Tab") << 9 << Palette::FunctionKey;
+        QTest::newRow("Enter") << 13 << Palette::EnterShift;
+        QTest::newRow("right Shift") << 3 << Palette::EnterShift;
+    }
+    void zoneColours()
+    {
+        QFETCH(int, key);
+        QFETCH(uint, colour);
+        KeyboardView v;
+        const KeyRect r = v.keyTopRect(static_cast<KeyNumber>(key));
+        const KeyboardShot shot(&v);
+        // Legends cross the middle of some keys: most of it is still the
+        // fill. The space bar's legend covers its middle: look left of it.
+        const int x = key == 32 ? r.left + 50 : r.left + r.width / 2;
+        const int y = r.top + r.height / 2;
+        const double share = shot.shareOf(x, y, 4, colour);
+        QVERIFY2(share > 0.6, qPrintable(QStringLiteral("share %1, centre %2").arg(share).arg(describe(shot.at(x, y)))));
+        // A one-pixel black border, and the shadow's rim below and right.
+        QVERIFY(shot.is(r.left, r.top + 20, Palette::Black));
+        QVERIFY(shot.is(r.left + 1, r.top + 20, colour));
+        QVERIFY(shot.is(r.left + r.width + 1, r.top + 20, Palette::KeyShadow));
+        QVERIFY(shot.is(r.left + 20, r.top + r.height + 1, Palette::KeyShadow));
+    }
+
+    // The next key: a red border three pixels wide all round, inside the key.
+    void nextKeyBorder_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("A") << 65;
+        QTest::newRow("/") << 47;
+        QTest::newRow("space bar") << 32;
+        QTest::newRow("Enter") << 13;
+    }
+    void nextKeyBorder()
+    {
+        QFETCH(int, key);
+        const auto k = static_cast<KeyNumber>(key);
+        KeyboardView v;
+        const VbColor fill = v.fillColor(k);
+        const KeyRect r = v.keyTopRect(k);
+        const int right = r.left + r.width - 1, bottom = r.top + r.height - 1;
+        const int midX = r.left + 20, midY = r.top + 20;
+        v.setBorder(k, Palette::Red, 3);
+        QCOMPARE(v.borderWidth(k), 3);
+        KeyboardShot shot(&v);
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(shot.is(r.left + i, midY, Palette::Red), qPrintable(describe(shot.at(r.left + i, midY))));
+            QVERIFY(shot.is(right - i, midY, Palette::Red));
+            QVERIFY(shot.is(midX, r.top + i, Palette::Red));
+            QVERIFY(shot.is(midX, bottom - i, Palette::Red));
+        }
+        QVERIFY(shot.is(r.left + 3, midY, fill));
+        QVERIFY(shot.is(midX, r.top + 3, fill));
+        QVERIFY(shot.is(midX, bottom - 3, fill));
+        QVERIFY(shot.is(r.left - 1, midY, kBack));
+
+        // Normal again: black, one pixel.
+        v.setBorder(k, Palette::Black, 1);
+        shot = KeyboardShot(&v);
+        QVERIFY(shot.is(r.left, midY, Palette::Black));
+        QVERIFY(shot.is(r.left + 1, midY, fill));
+        QVERIFY(shot.is(midX, r.top + 1, fill));
+    }
+
+    // Pressed: the key top one pixel right and down, over more of its
+    // shadow; the states combine with the next-key border.
+    void pressedKey_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("A") << 65;
+        QTest::newRow("space bar") << 32;
+    }
+    void pressedKey()
+    {
+        QFETCH(int, key);
+        const auto k = static_cast<KeyNumber>(key);
+        KeyboardView v;
+        const KeyRect r = v.keyTopRect(k);
+        const KeyboardShot before(&v);
+        v.moveKeyTop(k, r.left + 1, r.top + 1);
+        KeyboardShot shot(&v);
+        QVERIFY(shot.is(r.left, r.top + 20, kBack));
+        QVERIFY(shot.is(r.left + 1, r.top + 20, Palette::Black));
+        QVERIFY(shot.is(r.left + 20, r.top, kBack));
+        QVERIFY(shot.is(r.left + 20, r.top + 1, Palette::Black));
+        QVERIFY(shot.is(r.left + r.width, r.top + 20, Palette::Black)); // was the shadow
+        QVERIFY(shot.is(r.left + r.width + 1, r.top + 20, Palette::KeyShadow));
+
+        v.setBorder(k, Palette::Red, 3);
+        shot = KeyboardShot(&v);
+        QVERIFY(shot.is(r.left, r.top + 20, kBack));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY(shot.is(r.left + i, r.top + 20, Palette::Red));
+
+        v.setBorder(k, Palette::Black, 1);
+        v.moveKeyTop(k, r.left, r.top);
+        QVERIFY(KeyboardShot(&v) == before);
+    }
+
+    // The layouts move Backspace, the backslash key and right Shift and add
+    // the big Enter's upper part.
+    void layouts_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<uint>("colour");
+        // "\ 鍵在上": Backspace at 680, 0; backslash at 632, 0; big Enter.
+        QTest::newRow("上: Backspace's left edge") << 1 << 680 << 20 << Palette::Black;
+        QTest::newRow("上: left of Backspace") << 1 << 679 << 20 << kBack;
+        QTest::newRow("上: Backspace's top edge") << 1 << 700 << 0 << Palette::Black;
+        QTest::newRow("上: backslash's left edge") << 1 << 632 << 20 << Palette::Black;
+        QTest::newRow("上: big Enter's upper part") << 1 << 700 << 95 << Palette::EnterShift;
+        QTest::newRow("上: its right outline") << 1 << 724 << 60 << Palette::Black;
+        QTest::newRow("上: its shadow") << 1 << 726 << 70 << Palette::BigEnterShadow;
+        // "\ 鍵在下": backslash at 684, 144 right of a shorter right Shift.
+        QTest::newRow("下: backslash's left edge") << 2 << 684 << 164 << Palette::Black;
+        QTest::newRow("下: left of backslash") << 2 << 683 << 164 << kBack;
+        QTest::newRow("下: backslash's top edge") << 2 << 700 << 144 << Palette::Black;
+        QTest::newRow("下: right Shift's right edge") << 2 << 676 << 164 << Palette::Black;
+        QTest::newRow("下: big Enter's upper part") << 2 << 700 << 95 << Palette::EnterShift;
+        // "小Enter鍵": as drawn, no big Enter.
+        QTest::newRow("小: gap above Enter") << 0 << 700 << 95 << kBack;
+        QTest::newRow("小: backslash in row 2") << 0 << 660 << 70 << Palette::Black;
+    }
+    void layouts()
+    {
+        QFETCH(int, option);
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(uint, colour);
+        KeyboardView v;
+        // Through another layout first, so that going back is tested too.
+        v.applyLayout(option == 0 ? 1 : 0);
+        v.applyLayout(option);
+        const KeyboardShot shot(&v);
+        QVERIFY2(shot.is(x, y, colour), qPrintable(QStringLiteral("%1 instead of %2")
+                                                       .arg(describe(shot.at(x, y)), describe(rgbOf(colour)))));
+    }
+
+    // A keystroke's change repaints that key, not the keyboard.
+    void repaintsOnlyWhatChanged()
+    {
+        KeyboardView v;
+        PaintSpy spy;
+        v.installEventFilter(&spy);
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        QTRY_VERIFY(!spy.painted.isEmpty()); // the first, whole paint
+        QTest::qWait(50);
+        spy.painted = QRegion();
+        v.setBorder(65, Palette::Red, 3);
+        v.moveKeyTop(65, 85, 97);
+        QTRY_VERIFY(!spy.painted.isEmpty());
+        const QRect key(84, 96, 41, 41);
+        QVERIFY2(key.adjusted(-3, -3, 4, 4).contains(spy.painted.boundingRect()),
+                 qPrintable(QStringLiteral("painted %1,%2 %3x%4")
+                                .arg(spy.painted.boundingRect().x()).arg(spy.painted.boundingRect().y())
+                                .arg(spy.painted.boundingRect().width()).arg(spy.painted.boundingRect().height())));
+    }
+
+    // On a high-density screen the picture is drawn at the screen's own
+    // resolution: edges fall on whole pixels, nothing is blurred by scaling.
+    void crispAtHighDensity()
+    {
+        KeyboardView v;
+        const KeyboardShot shot(&v);
+        if (shot.dpr < 2)
+            QSKIP("runs with QT_SCALE_FACTOR=2");
+        QCOMPARE(shot.image.size(), QSize(745, 281) * qRound(shot.dpr));
+        // Edges of a key top and of its shadow, and a border three wide.
+        for (const QPoint p : {QPoint(84, 116), QPoint(85, 116), QPoint(83, 116), QPoint(104, 96),
+                               QPoint(104, 137), QPoint(104, 140), QPoint(104, 141), QPoint(126, 116)})
+            QVERIFY2(shot.crisp(p.x(), p.y()), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        v.setBorder(65, Palette::Red, 3);
+        const KeyboardShot red(&v);
+        for (int x = 83; x <= 88; ++x)
+            QVERIFY(red.crisp(x, 116));
+        QVERIFY(red.is(86, 116, Palette::Red) && !red.is(87, 116, Palette::Red));
+    }
+
+    // The hands lie over the picture: fingertips on the home row, nothing
+    // above it touched, the picture unchanged once they are cleared, even
+    // when a key under a hand changed meanwhile.
+    void handsOverThePicture()
+    {
+        KeyboardView v;
+        QCOMPARE(v.handSize(), QSize(228, 178));
+        const KeyboardShot before(&v);
+        v.moveHands(64, 372, 130, 120);
+        const KeyboardShot hands(&v);
+        for (int key : {65, 83, 68, 70, 74, 75, 76, 59}) {
+            const KeyRect r = v.keyTopRect(static_cast<KeyNumber>(key));
+            const int x = r.left + r.width / 2;
+            QVERIFY2(hands.at(x, 128) != before.at(x, 128) && looksLikeSkin(hands.at(x, 128)),
+                     qPrintable(QStringLiteral("no fingertip on key %1: %2").arg(key).arg(describe(hands.at(x, 128)))));
+        }
+        // Gaps between the fingers show the keys.
+        QCOMPARE(hands.at(128, 125), before.at(128, 125));
+        QCOMPARE(hands.at(448 - 24, 125), before.at(448 - 24, 125));
+        for (int y = 0; y < 120; y += 3) {
+            for (int x = 0; x < 745; x += 3)
+                QVERIFY(hands.at(x, y) == before.at(x, y));
+        }
+        // A key under the left hand changes: the hand stays on top.
+        v.setBorder(86, Palette::Red, 3);
+        const KeyboardShot changed(&v);
+        QCOMPARE(changed.at(253, 170), hands.at(253, 170));
+        // Moving the hands puts back what was under them.
+        v.moveHands(64, 372, 120, 250);
+        const KeyboardShot lower(&v);
+        v.setBorder(86, Palette::Black, 1);
+        const KeyboardShot clean(&v);
+        for (int y = 0; y < 250; y += 2) {
+            for (int x = 0; x < 745; x += 2)
+                QVERIFY(lower.at(x, y) == before.at(x, y) || (y >= 144 && y < 185 && x >= 252 && x < 293));
+        }
+        QVERIFY(clean.at(253, 170) == before.at(253, 170));
+        // The hands move on and go; the picture is the keyboard's again.
+        v.setBorder(86, Palette::Red, 3);
+        v.moveHands(64, 372, 250, 110);
+        v.clearHands();
+        v.setBorder(86, Palette::Black, 1);
+        QVERIFY(KeyboardShot(&v) == before);
+    }
+};
+
+QTEST_MAIN(TestKeyboardView)
+#include "tst_keyboardview.moc"
