@@ -20,6 +20,18 @@ def check(cond, message):
         raise Failure(message)
 
 
+_RUNTIME = None
+
+
+def _runtime_dir():
+    """A private runtime folder (mode 0700) for the programs the tests start."""
+    global _RUNTIME
+    if _RUNTIME is None:
+        _RUNTIME = tempfile.mkdtemp(prefix="quillory-runtime-")
+        os.chmod(_RUNTIME, 0o700)
+    return _RUNTIME
+
+
 class Display:
     """A private Xvfb server (24-bit, -noreset so Caps Lock survives)."""
 
@@ -66,7 +78,7 @@ class Display:
         env.pop("WAYLAND_DISPLAY", None)
         env["LC_ALL"] = "C.UTF-8"
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-        env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
+        env.setdefault("XDG_RUNTIME_DIR", _runtime_dir())
         return env
 
     def run(self, *args, check_rc=True, timeout=30):
@@ -148,6 +160,17 @@ class Tutor:
     def type(self, text, delay_ms=5):
         self.display.xdotool("type", "--delay", str(delay_ms), text)
 
+    def click(self, x, y):
+        self.display.xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
+
+    def grab(self, path, x, y, width, height):
+        """A screenshot of one area of the screen."""
+        full = path + ".full.png"
+        self.display.screenshot(full)
+        self.display.run("convert", full, "-crop", f"{width}x{height}+{x}+{y}", "+repage", path)
+        os.remove(full)
+        return path
+
     def shift_key(self, side, *keys):
         """Types keys with the left or the right Shift held (by keycode: xdotool
         cannot tell the two apart)."""
@@ -202,11 +225,37 @@ class A11y:
                 return n
         raise Failure(f"no control {description!r} in the accessibility tree")
 
+    def find_name(self, name, role=None, timeout=5):
+        """A control by its caption (menu items carry no control name)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for n in self._walk(self.app):
+                if n.name == name and (role is None or n.getRoleName() == role):
+                    return n
+            if time.monotonic() > deadline:
+                raise Failure(f"nothing named {name!r} in the accessibility tree")
+            time.sleep(0.05)
+
+    def center_of(self, node):
+        ext = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return ext.x + ext.width // 2, ext.y + ext.height // 2
+
     def text(self, description):
         return self.find(description).name
 
     def value(self, description):
         return self.find(description).queryValue().currentValue
+
+    def center(self, description):
+        """Screen coordinates of the middle of a control."""
+        ext = self.find(description).queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return ext.x + ext.width // 2, ext.y + ext.height // 2
+
+    def checked(self, description):
+        return self.find(description).getState().contains(self.pyatspi.STATE_CHECKED)
+
+    def showing(self, description):
+        return self.find(description).getState().contains(self.pyatspi.STATE_SHOWING)
 
     def enabled(self, description):
         return self.find(description).getState().contains(self.pyatspi.STATE_ENABLED)
