@@ -1,10 +1,12 @@
 #include <QtTest>
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include "ZhuyinTables.h"
 #include "practice/Big5.h"
 #include "practice/Lessons.h"
+#include "practice/PracticeFile.h"
 
 namespace {
 
@@ -233,6 +235,28 @@ private slots:
                 problems << QStringLiteral("%1: not a Taiwan reading of %2").arg(token, c);
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    // The sample practice files shipped with the program read cleanly and
+    // teach Taiwan readings too.
+    void examples()
+    {
+        QVERIFY2(m_tablesLoaded, qPrintable(m_tablesError));
+        const QDir dir(QStringLiteral(QUILLORY_SOURCE_DIR "/examples"));
+        const QStringList files = dir.entryList({QStringLiteral("*.txt")}, QDir::Files);
+        QVERIFY(files.size() >= 2);
+        for (const QString &name : files) {
+            const PracticeFileResult r = ReadPracticeFile(dir.filePath(name));
+            QCOMPARE(r.status, PracticeFileResult::Status::Ok);
+            QVERIFY(!r.table.isEmpty());
+            for (qsizetype i = 0; i < r.table.size(); ++i) {
+                const QString &c = r.table.chars[i];
+                const QString &rd = r.table.readings[i];
+                if (rd.isEmpty() || Big5::encode(c).size() == 1)
+                    continue;
+                QVERIFY2(m_tables.readings(c).contains(rd), qPrintable(name + QLatin1Char(' ') + c + rd));
+            }
+        }
     }
 
     void tablesKnowTheirCharacters()
