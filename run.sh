@@ -2,8 +2,5 @@
 # Sets up what is missing, builds Quillory and opens the tutor.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/setup.sh
-BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR"
-exec "$BUILD_DIR/app/quillory" "$@"
+./scripts/build.sh
+exec "${BUILD_DIR:-build}/app/quillory" "$@"

@@ -2,9 +2,6 @@
 # Sets up what is missing, builds Quillory and runs every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/setup.sh
-BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD_DIR"
-cd "$BUILD_DIR"
+./scripts/build.sh
+cd "${BUILD_DIR:-build}"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -175,6 +175,8 @@ private:
     void runEnded() override;
     void setPressed(KeyNumber key, bool pressed);
     void setCapsLamp();
+    void setRunLocked(bool locked);
+    void clearRunDisplays();
 
     void wireKeyboard();
     void createControls(QWidget *client);

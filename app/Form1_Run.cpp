@@ -69,23 +69,34 @@ void Form1::RunPractice()
     run.start(std::move(symbols), now);
 }
 
-void Form1::LockForRun()
+// What a run locks: Start and close, the text menus and the open command,
+// the help menu and the keyboard layouts; the hint shows while it runs.
+void Form1::setRunLocked(bool locked)
 {
-    cmdStart->setEnabled(false);
-    cmdEnd->setEnabled(false);
-    mnuOpen->setEnabled(false);
-    mnuB->menuAction()->setEnabled(false);
-    mnuD->menuAction()->setEnabled(false);
-    mnuC->menuAction()->setEnabled(false);
-    mnuE->menuAction()->setEnabled(false);
-    frmKeySet->setEnabled(false);
-    lblEsc->show();
+    cmdStart->setEnabled(!locked);
+    cmdEnd->setEnabled(!locked);
+    mnuOpen->setEnabled(!locked);
+    for (QMenu *m : {mnuB, mnuD, mnuC, mnuE})
+        m->menuAction()->setEnabled(!locked);
+    frmKeySet->setEnabled(!locked);
+    lblEsc->setVisible(locked);
+}
+
+// The clock, the counters and both bars start empty; so do the counts.
+void Form1::clearRunDisplays()
+{
     Label1->clear();
     lblRight->clear();
     lblWrong->clear();
     Picture1[0]->setBarWidth(0);
     Picture1[1]->setBarWidth(0);
     run.reset();
+}
+
+void Form1::LockForRun()
+{
+    setRunLocked(true);
+    clearRunDisplays();
     run.elapsedSeconds = 0;
 }
 
@@ -94,12 +105,7 @@ void Form1::ClearRunDisplay()
     cmdStart->setEnabled(false);
     cmdEnd->setEnabled(false);
     cmdSandH->setEnabled(false);
-    Label1->clear();
-    lblRight->clear();
-    lblWrong->clear();
-    Picture1[0]->setBarWidth(0);
-    Picture1[1]->setBarWidth(0);
-    run.reset();
+    clearRunDisplays();
 }
 
 void Form1::mnuEsc_Click()
@@ -169,15 +175,7 @@ void Form1::ShowRunReport()
     // Back to idle.
     picKey->setFill(2, Palette::EnterShift);
     picKey->setFill(3, Palette::EnterShift);
-    cmdStart->setEnabled(true);
-    cmdEnd->setEnabled(true);
-    mnuOpen->setEnabled(true);
-    mnuB->menuAction()->setEnabled(true);
-    mnuD->menuAction()->setEnabled(true);
-    mnuC->menuAction()->setEnabled(true);
-    mnuE->menuAction()->setEnabled(true);
-    frmKeySet->setEnabled(true);
-    lblEsc->hide();
+    setRunLocked(false);
     cmdStart->setFocus();
 }
 

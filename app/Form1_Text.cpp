@@ -61,37 +61,37 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName)
     return true;
 }
 
+namespace {
+
+// Sets one property of position k's echo label and repaints the cell when it
+// changed.
+template <typename T>
+void setEchoProperty(Form1 *f, int k, T PositionCell::*property, const T &value)
+{
+    if (k < 1 || k > f->positionCount())
+        return;
+    PositionCell &c = f->textLayout.positions[k - 1];
+    if (c.*property == value)
+        return;
+    c.*property = value;
+    f->picWindow->picWd->updatePosition(k);
+}
+
+} // namespace
+
 void Form1::setEcho(int k, const QString &caption)
 {
-    if (k < 1 || k > positionCount())
-        return;
-    PositionCell &c = textLayout.positions[k - 1];
-    if (c.echo == caption)
-        return;
-    c.echo = caption;
-    picWindow->picWd->updatePosition(k);
+    setEchoProperty(this, k, &PositionCell::echo, caption);
 }
 
 void Form1::setEchoVisible(int k, bool visible)
 {
-    if (k < 1 || k > positionCount())
-        return;
-    PositionCell &c = textLayout.positions[k - 1];
-    if (c.echoVisible == visible)
-        return;
-    c.echoVisible = visible;
-    picWindow->picWd->updatePosition(k);
+    setEchoProperty(this, k, &PositionCell::echoVisible, visible);
 }
 
 void Form1::setEchoBack(int k, VbColor color)
 {
-    if (k < 1 || k > positionCount())
-        return;
-    PositionCell &c = textLayout.positions[k - 1];
-    if (c.echoBack == color)
-        return;
-    c.echoBack = color;
-    picWindow->picWd->updatePosition(k);
+    setEchoProperty(this, k, &PositionCell::echoBack, color);
 }
 
 void Form1::SetScrollRange(bool resetToTop)

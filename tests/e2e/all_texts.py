@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import A11y, Failure, Tutor, check, main  # noqa: E402
+from harness import A11y, Tutor, check, main  # noqa: E402
 import texts  # noqa: E402
 
 MENUS = (("base", "b", 18), ("doc", "d", 18), ("classdoc", "c", 10))
@@ -18,14 +18,6 @@ WRONG_BEFORE = (4, 30)  # a wrong key before these positions (0-based), where th
 def wrong_key_for(key):
     return "q" if key != "q" else "w"
 
-
-def wait_title(t, title, timeout=5):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if t.title() == title:
-            return
-        time.sleep(0.02)
-    raise Failure(f"title {t.title()!r}, expected {title!r}")
 
 
 def test(display, exe, shots):
@@ -39,7 +31,7 @@ def test(display, exe, shots):
                 t.key(f"alt+{access}")
                 time.sleep(0.15)  # let the menu open before moving in it
                 t.key(*(["Down"] * (index - 1)), "Return")
-                wait_title(t, "Quillory注音打字練習_" + texts.caption(menu, index))
+                t.wait_title("Quillory注音打字練習_" + texts.caption(menu, index))
                 t.key("space")  # Start
                 sequence = ""
                 wrong = 0

@@ -146,6 +146,14 @@ class Tutor:
         nothing does it when a dialog closes."""
         self.display.xdotool("windowfocus", "--sync", self.window)
 
+    def wait_title(self, title, timeout=5):
+        """Waits until the window's title reads title."""
+        deadline = time.monotonic() + timeout
+        while self.title() != title:
+            if time.monotonic() > deadline:
+                raise Failure(f"title {self.title()!r}, expected {title!r}")
+            time.sleep(0.02)
+
     def title(self):
         return self.display.xdotool("getwindowname", self.window).strip()
 

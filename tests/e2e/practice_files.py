@@ -8,20 +8,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import A11y, Failure, Tutor, check, main  # noqa: E402
+from harness import A11y, Tutor, check, main  # noqa: E402
 
 # 中ㄓㄨㄥ then the single-byte characters a, A, ? and ! (each line: the
 # character and its reading).
 LINES = ["中ㄓㄨㄥ", "aa", "AA", "??", "!!"]
-
-
-def wait_title(t, title, timeout=5):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if t.title() == title:
-            return
-        time.sleep(0.02)
-    raise Failure(f"title {t.title()!r}, expected {title!r}")
 
 
 def run_file(t, a11y, name, caps_lock):
@@ -29,7 +20,7 @@ def run_file(t, a11y, name, caps_lock):
     time.sleep(0.3)
     t.type(name)
     t.key("Return")
-    wait_title(t, "Quillory注音打字練習__" + name)
+    t.wait_title("Quillory注音打字練習__" + name)
     t.focus()
     t.key("space")  # Start
     time.sleep(0.1)
