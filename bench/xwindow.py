@@ -247,8 +247,30 @@ def wakeups(pid):
 
 
 def rss_kib(pid):
+    return memory_kib(pid)["rss"]
+
+
+FONT_FILES = (".ttf", ".ttc", ".otf", ".pfb", ".pcf.gz")
+
+
+def memory_kib(pid):
+    """Resident memory in KiB: all of it (rss), its anonymous part (heap,
+    stacks), the pages of mapped files (file) and among them of font files
+    (fonts), and shared memory (shmem: the window's image shared with the X
+    server)."""
+    out = {"rss": 0, "anon": 0, "file": 0, "shmem": 0, "fonts": 0}
+    names = {"VmRSS:": "rss", "RssAnon:": "anon", "RssFile:": "file", "RssShmem:": "shmem"}
     with open(f"/proc/{pid}/status") as f:
         for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
+            key = line.split(None, 1)[0]
+            if key in names:
+                out[names[key]] = int(line.split()[1])
+    font = False
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if not fields[0].endswith(":"):  # a mapping's first line
+                font = len(fields) > 5 and fields[5].endswith(FONT_FILES)
+            elif font and fields[0] == "Rss:":
+                out["fonts"] += int(fields[1])
+    return out

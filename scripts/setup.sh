@@ -18,6 +18,8 @@ PACKAGES=(
   libchewing3-data gcin-tables
   # the fuzz targets (libFuzzer) and the sanitizer builds
   clang libclang-rt-14-dev
+  # `make bench`: instruction counts of a keystroke
+  valgrind
   # desktop-file and AppStream checks of the install tree, and `make package`
   desktop-file-utils appstream dpkg-dev
 )
