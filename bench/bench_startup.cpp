@@ -21,6 +21,7 @@
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "keyboard/KeyboardView.h"
+#include "practice/Lessons.h"
 
 namespace {
 
@@ -93,6 +94,8 @@ int main(int argc, char **argv)
         (void)menu.horizontalAdvance(QString::fromUtf8(title));
     step("first Chinese captions: the menu bar's font and its titles");
 
+    (void)Lessons::count(Lessons::Menu::Base);
+    step("the built-in texts' catalogue, for the lesson menus");
     Form1 form;
     step("the main window constructed (less the above)");
     {
