@@ -1,6 +1,7 @@
 """X11 through ctypes for the window benchmarks: the map of a top-level window
 as the X server reports it, the window's pixels read through shared memory
-(MIT-SHM), and key events sent with XTEST without waiting for a reply."""
+(MIT-SHM), the X server's reports that a window's pixels changed (DAMAGE), and
+key events sent with XTEST without waiting for a reply."""
 
 import ctypes
 import ctypes.util
@@ -11,6 +12,7 @@ import time
 _x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
 _xext = ctypes.CDLL(ctypes.util.find_library("Xext"))
 _xtst = ctypes.CDLL(ctypes.util.find_library("Xtst"))
+_xdamage = ctypes.CDLL(ctypes.util.find_library("Xdamage"))
 _libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
 
 c_void_p, c_ulong, c_int, c_uint, c_char_p = (ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
@@ -75,6 +77,11 @@ _xext.XShmCreateImage.argtypes = [c_void_p, c_void_p, c_uint, c_int, c_char_p,
 _xext.XShmAttach.argtypes = [c_void_p, ctypes.POINTER(_ShmInfo)]
 _xext.XShmDetach.argtypes = [c_void_p, ctypes.POINTER(_ShmInfo)]
 _xext.XShmGetImage.argtypes = [c_void_p, c_ulong, ctypes.POINTER(_XImage), c_int, c_int, c_ulong]
+_xdamage.XDamageQueryExtension.argtypes = [c_void_p, ctypes.POINTER(c_int), ctypes.POINTER(c_int)]
+_xdamage.XDamageCreate.restype = c_ulong
+_xdamage.XDamageCreate.argtypes = [c_void_p, c_ulong, c_int]
+_xdamage.XDamageSubtract.argtypes = [c_void_p, c_ulong, c_ulong, c_ulong]
+_xdamage.XDamageDestroy.argtypes = [c_void_p, c_ulong]
 _xtst.XTestFakeKeyEvent.argtypes = [c_void_p, c_uint, c_int, c_ulong]
 _libc.shmget.restype = c_int
 _libc.shmget.argtypes = [c_int, ctypes.c_size_t, c_int]
@@ -84,6 +91,7 @@ _libc.shmdt.argtypes = [c_void_p]
 _libc.shmctl.argtypes = [c_int, c_int, c_void_p]
 
 MAP_NOTIFY = 19
+DAMAGE_REPORT_NON_EMPTY = 3
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 Z_PIXMAP = 2
 IPC_PRIVATE, IPC_CREAT, IPC_RMID = 0, 0o1000, 0
@@ -146,6 +154,10 @@ class X:
         _x11.XSetErrorHandler(_on_error)
         if not _xext.XShmQueryExtension(self.dpy):
             raise RuntimeError("the X server has no MIT-SHM")
+        event_base, error_base = c_int(), c_int()
+        if not _xdamage.XDamageQueryExtension(self.dpy, ctypes.byref(event_base), ctypes.byref(error_base)):
+            raise RuntimeError("the X server has no DAMAGE")
+        self.damage_notify = event_base.value  # XDamageNotify is the extension's event 0
         self.root = _x11.XDefaultRootWindow(self.dpy)
         _x11.XSelectInput(self.dpy, self.root, SUBSTRUCTURE_NOTIFY_MASK)
         _x11.XSync(self.dpy, 0)
@@ -175,6 +187,36 @@ class X:
                 raise RuntimeError("the program ended before mapping a window")
             select.select([self.fd], [], [], 0.05)
         raise RuntimeError(f"no window mapped within {timeout} s")
+
+    def watch_damage(self, window):
+        """Asks the X server to report when the window's pixels change."""
+        damage = _xdamage.XDamageCreate(self.dpy, window, DAMAGE_REPORT_NON_EMPTY)
+        _x11.XSync(self.dpy, 0)
+        return damage
+
+    def stop_damage(self, damage):
+        _xdamage.XDamageDestroy(self.dpy, damage)
+        _x11.XSync(self.dpy, 0)
+
+    def wait_damage(self, damage, timeout):
+        """Waits up to timeout seconds for a report that the window changed;
+        True when one came. The report is acknowledged, so that the next
+        change is reported again."""
+        ev = _XEvent()
+        deadline = time.monotonic() + timeout
+        while True:
+            damaged = False
+            while _x11.XPending(self.dpy):
+                _x11.XNextEvent(self.dpy, ctypes.byref(ev))
+                damaged = damaged or ev.type == self.damage_notify
+            if damaged:
+                _xdamage.XDamageSubtract(self.dpy, damage, 0, 0)
+                _x11.XFlush(self.dpy)
+                return True
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return False
+            select.select([self.fd], [], [], left)
 
     def geometry(self, window):
         """(x, y, width, height) of a top-level window (no window manager:

@@ -12,6 +12,8 @@ PACKAGES=(
   fonts-arphic-ukai fonts-arphic-uming fonts-liberation
   # real-window tests: an X server, key events, screenshots
   xvfb xauth xdotool x11-utils imagemagick python3
+  # the benchmarks watch the window through the DAMAGE extension
+  libxdamage1
   # the real-window tests read the window through the accessibility bus
   dbus-daemon at-spi2-core python3-pyatspi
   # Taiwan Zhuyin reading tables, read by the reading test of the built-in texts
