@@ -237,22 +237,6 @@ class X:
         _x11.XFlush(self.dpy)
 
 
-def diff_box(a, b, width, bytes_per_pixel=4):
-    """Bounding box (x0, y0, x1, y1) of the pixels that differ, or None."""
-    if a == b:
-        return None
-    stride = width * bytes_per_pixel
-    rows = [r for r in range(len(a) // stride) if a[r * stride:(r + 1) * stride] != b[r * stride:(r + 1) * stride]]
-    x0, x1 = width, -1
-    for r in rows:
-        ra, rb = a[r * stride:(r + 1) * stride], b[r * stride:(r + 1) * stride]
-        for c in range(width):
-            if ra[c * bytes_per_pixel:(c + 1) * bytes_per_pixel] != rb[c * bytes_per_pixel:(c + 1) * bytes_per_pixel]:
-                x0 = min(x0, c)
-                x1 = max(x1, c)
-    return x0, rows[0], x1 + 1, rows[-1] + 1
-
-
 def cpu_ns(pid):
     """CPU time of all the process's threads in nanoseconds (scheduler
     statistics: finer than the clock ticks of /proc/PID/stat)."""
