@@ -22,12 +22,24 @@ test: build
 run: build
 	$(BUILD)/app/quillory
 
-# Benchmarks in a release build; each prints its figures and ratios.
+# Benchmarks in a release build; each prints its figures and ratios. The
+# window figures are taken beside an empty Qt main window built in the same
+# tree (bench/bare_window.cpp) on a private Xvfb server.
+PYTHON ?= $(shell test -x /usr/bin/python3 && echo /usr/bin/python3 || echo python3)
 bench:
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(RELEASE) --target bench_layout bench_keyboard
+	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup
+	@echo "== $$(date -u '+%Y-%m-%d %H:%M UTC'), $$(nproc) cores, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $$(awk '/MemTotal/ {printf "%.1f GiB", $$2 / 1048576}' /proc/meminfo)"
+	@echo "== loading and laying out practice files"
 	$(RELEASE)/bench/bench_layout
+	@echo "== drawing the keyboard"
 	QT_QPA_PLATFORM=offscreen $(RELEASE)/bench/bench_keyboard
+	@echo "== one keystroke, counted"
+	$(PYTHON) bench/bench_callgrind.py $(RELEASE)/bench/bench_keystroke
+	@echo "== the window, from outside"
+	$(PYTHON) bench/bench_window.py $(RELEASE)/app/quillory $(RELEASE)/bench/bare_window
+	@echo "== where start-up time goes"
+	$(RELEASE)/bench/bench_startup
 
 # A Debian package of a release build, in $(RELEASE)/.
 package:

@@ -3,6 +3,9 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/VbColor.h"
 
 ShapeWidget::ShapeWidget(QWidget *parent) : QWidget(parent)
@@ -90,8 +93,17 @@ void MeterBox::setBarWidth(int widthTwips)
 {
     if (widthTwips == m_width)
         return;
+    // Only the columns between the bar's old and new right ends change: a
+    // keystroke moves the progress bar by about a pixel.
+    const QRect inner = rect().adjusted(2, 2, -2, -2);
+    auto rightEnd = [&](int width) {
+        return inner.left() + (m_left + std::max(0, width)) / double(kTwipsPerPixel);
+    };
+    const double a = rightEnd(m_width);
+    const double b = rightEnd(widthTwips);
     m_width = widthTwips;
-    update();
+    const QRect strip = QRectF(std::min(a, b), inner.top(), std::abs(b - a), inner.height()).toAlignedRect();
+    update(strip.adjusted(-1, 0, 1, 0) & inner);
     if (QAccessible::isActive()) {
         QAccessibleValueChangeEvent event(this, m_width);
         QAccessible::updateAccessibility(&event);

@@ -1,5 +1,5 @@
 // Prints what drawing the keyboard costs: the whole picture, one keystroke's
-// key-top changes, and one frame of the hands. Run it on the offscreen
+// key-top changes, and one frame of the hands, each with the paint that shows it. Run it on the offscreen
 // platform or under X; it asserts nothing.
 
 #include <QApplication>
@@ -38,22 +38,34 @@ int main(int argc, char **argv)
 
     KeyboardView v;
     v.render(&target);
+    // Changes are rendered when the view paints: each step ends with a paint
+    // of the changed keys.
+    const QRegion keys(QRect(80, 92, 350, 50));
     measure("keystroke: next-key border, pressed, released", 500, [&](int i) {
         const KeyNumber k = (i % 2) ? 65 : 74;
         v.setBorder(k, Palette::Red, 3);
         v.moveKeyTop(k, (k == 65 ? 85 : 381), 97);
+        v.render(&target, QPoint(), keys);
         v.moveKeyTop(k, (k == 65 ? 84 : 380), 96);
         v.setBorder(k, Palette::Black, 1);
+        v.render(&target, QPoint(), keys);
     });
+    const QRegion shifts(QRect(0, 180, 745, 50));
     measure("Shift hint on and off", 500, [&](int i) {
         v.setFill(i % 2 ? 2 : 3, Palette::Red);
+        v.render(&target, QPoint(), shifts);
         v.setFill(i % 2 ? 2 : 3, Palette::EnterShift);
+        v.render(&target, QPoint(), shifts);
     });
-    measure("layout change", 100, [&](int i) { v.applyLayout(i % 3); });
+    measure("layout change", 100, [&](int i) {
+        v.applyLayout(i % 3);
+        v.render(&target);
+    });
 
     measure("hands frame: restore, mask and draw both hands", 500, [&](int i) {
         const int y = 280 - (i % 16) * 10;
         v.moveHands(64, 372, y + 10, y);
+        v.render(&target);
     });
     v.clearHands();
     measure("repaint of the whole widget from the rendered picture", 100, [&](int) { v.render(&target); });

@@ -1,8 +1,10 @@
 #include "keyboard/KeyboardView.h"
 
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <utility>
 
 #include "app/Fonts.h"
 #include "app/VbColor.h"
@@ -83,8 +85,10 @@ KeyboardView::KeyboardView(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("picKey"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kWidth, kHeight);
-    const QImage left(QStringLiteral(":/quillory/hands/left-hand.png"));
-    m_handSize = left.isNull() ? QSize(228, 178) : left.size();
+    // The hands' size from the picture's header; the pictures themselves are
+    // decoded when the hands are first drawn, not at start-up.
+    const QSize left = QImageReader(QStringLiteral(":/quillory/hands/left-hand.png")).size();
+    m_handSize = left.isValid() ? left : QSize(228, 178);
 }
 
 // --- Key tops ----------------------------------------------------------------
@@ -168,12 +172,37 @@ void KeyboardView::apply(const Damage &damage)
         const QRect area = r.toAlignedRect() & rect();
         if (area.isEmpty())
             continue;
-        if (!m_base.isNull()) {
-            renderPicture(area);
-            if (m_handsDrawn)
-                composeHands(area);
-        }
+        if (!m_base.isNull())
+            markStale(area);
         update(area);
+    }
+}
+
+void KeyboardView::markStale(QRect area)
+{
+    // One keystroke moves a key top by a pixel and changes its border: the
+    // overlapping areas are rendered once, as one rectangle, at the next paint.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (auto it = m_stale.begin(); it != m_stale.end(); ++it) {
+            if (it->intersects(area)) {
+                area |= *it;
+                m_stale.erase(it);
+                merged = true;
+                break;
+            }
+        }
+    }
+    m_stale.push_back(area);
+}
+
+void KeyboardView::renderStale()
+{
+    const std::vector<QRect> stale = std::exchange(m_stale, {});
+    for (const QRect &area : stale) {
+        renderPicture(area);
+        if (m_handsDrawn)
+            composeHands(area);
     }
 }
 
@@ -186,9 +215,10 @@ void KeyboardView::ensureCanvas()
     m_base.setDevicePixelRatio(dpr);
     m_base.setDotsPerMeterX(kDotsPerMeter);
     m_base.setDotsPerMeterY(kDotsPerMeter);
+    m_stale.clear();
     renderPicture(rect());
-    loadSprites(dpr);
     if (m_handsDrawn) {
+        ensureSprites();
         m_stage = m_base.copy();
         composeHands(rect());
     }
@@ -234,6 +264,7 @@ QRectF KeyboardView::devicePixels(const QRect &r) const
 void KeyboardView::paintEvent(QPaintEvent *event)
 {
     ensureCanvas();
+    renderStale();
     const QImage &shown = m_handsDrawn ? m_stage : m_base;
     QPainter p(this);
     for (const QRect &r : event->region())
@@ -273,9 +304,20 @@ void KeyboardView::loadSprites(qreal dpr)
     m_sprites[1] = {load(QStringLiteral("right-hand")), load(QStringLiteral("right-mask"))};
 }
 
+void KeyboardView::ensureSprites()
+{
+    const qreal dpr = m_base.devicePixelRatio();
+    if (m_spriteDpr > 0 && qFuzzyCompare(m_spriteDpr, dpr))
+        return;
+    loadSprites(dpr);
+    m_spriteDpr = dpr;
+}
+
 void KeyboardView::moveHands(int leftX, int rightX, int fromY, int toY)
 {
     ensureCanvas();
+    renderStale();
+    ensureSprites();
     if (!m_handsDrawn) {
         m_stage = m_base.copy();
         m_handsDrawn = true;

@@ -4,7 +4,8 @@
 // layouts and plays the hands over the picture.
 //
 // The picture is rendered from its vectors into an image at the screen's
-// pixel density; a change re-renders and repaints only the areas it damaged.
+// pixel density; a change re-renders, at the next paint, and repaints only the
+// areas it damaged.
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "keyboard/KeyboardPicture.h"
 
@@ -68,17 +70,22 @@ private:
     };
 
     void apply(const KeyboardArt::Damage &damage);
+    void markStale(QRect area);
+    void renderStale();
     void ensureCanvas();
     void renderPicture(const QRect &area);
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
+    void ensureSprites(); // the sprites at the canvas's density
     QRectF devicePixels(const QRect &r) const;
     const QFont &fontOf(const KeyboardArt::FontChoice &choice);
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_base;  // the keyboard picture
     QImage m_stage; // the picture with the hands over it, while they are drawn
+    std::vector<QRect> m_stale; // areas of m_base changed since they were rendered
     std::array<Sprite, 2> m_sprites{};
+    qreal m_spriteDpr = 0; // density of the sprites; 0 before the hands are first drawn
     QSize m_handSize;
     std::array<QPoint, 2> m_handAt{};
     bool m_handsDrawn = false;

@@ -12,12 +12,16 @@ PACKAGES=(
   fonts-arphic-ukai fonts-arphic-uming fonts-liberation
   # real-window tests: an X server, key events, screenshots
   xvfb xauth xdotool x11-utils imagemagick python3
+  # the benchmarks watch the window through the DAMAGE extension
+  libxdamage1
   # the real-window tests read the window through the accessibility bus
   dbus-daemon at-spi2-core python3-pyatspi
   # Taiwan Zhuyin reading tables, read by the reading test of the built-in texts
   libchewing3-data gcin-tables
   # the fuzz targets (libFuzzer) and the sanitizer builds
   clang libclang-rt-14-dev
+  # `make bench`: instruction counts of a keystroke
+  valgrind
   # desktop-file and AppStream checks of the install tree, and `make package`
   desktop-file-utils appstream dpkg-dev
 )

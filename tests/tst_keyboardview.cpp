@@ -199,6 +199,27 @@ private slots:
                                 .arg(spy.painted.boundingRect().width()).arg(spy.painted.boundingRect().height())));
     }
 
+    // Changes between two paints wait for the next one, overlapping areas
+    // drawn together: the picture is the one a new view draws in that state.
+    void changesBetweenPaints()
+    {
+        auto change = [](KeyboardView &v) {
+            v.setBorder(65, Palette::Red, 3);
+            v.moveKeyTop(65, 85, 97);   // overlaps its own border's area
+            v.setBorder(83, Palette::Red, 3); // the neighbour, touching it
+            v.setFill(2, Palette::Red);
+            v.applyLayout(2);
+            v.setBorder(65, Palette::Black, 1);
+        };
+        KeyboardView shown;
+        const KeyboardShot first(&shown);
+        change(shown);
+        KeyboardView drawnOnce;
+        change(drawnOnce);
+        QVERIFY(KeyboardShot(&shown) == KeyboardShot(&drawnOnce));
+        QVERIFY(!(KeyboardShot(&shown) == first));
+    }
+
     // On a high-density screen the picture is drawn at the screen's own
     // resolution: edges fall on whole pixels, nothing is blurred by scaling.
     void crispAtHighDensity()

@@ -310,6 +310,43 @@ private slots:
         QCOMPARE(h.form.Label1->text(), QStringLiteral("0:1:5"));
     }
 
+    // A keystroke moves the progress bar by about a pixel: only the columns
+    // between its old and new ends are painted again, growing or shrinking.
+    void progressBarRepaintsItsEnd()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        MeterBox *box = h.form.Picture1[0];
+        struct Spy : QObject {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } spy;
+        box->installEventFilter(&spy);
+        QTest::qWait(20);
+        for (const int width : {1000, 1011, 3990, 200, 0}) {
+            const int before = box->barWidth();
+            spy.painted = QRegion();
+            box->setBarWidth(width);
+            QTRY_VERIFY(!spy.painted.isEmpty());
+            const int x0 = 2 + std::min(before, width) / 15;
+            const int x1 = 2 + std::max(before, width) / 15;
+            const QRect r = spy.painted.boundingRect();
+            QVERIFY2(r.left() <= x0 && r.right() >= x1 && r.width() <= x1 - x0 + 4,
+                     qPrintable(QStringLiteral("%1 to %2 painted columns %3 to %4")
+                                    .arg(before).arg(width).arg(r.left()).arg(r.right())));
+        }
+        box->setBarWidth(1011);
+        QTest::qWait(20);
+        const QImage whole = box->grab().toImage();
+        QCOMPARE(whole.pixelColor(2 + 1011 / 15 - 1, 10), QColor(0, 0, 255));
+        QCOMPARE(whole.pixelColor(2 + 1011 / 15 + 1, 10), QColor(255, 255, 255));
+    }
+
     void speedClassBeforeAnyRun()
     {
         FormHarness h;

@@ -1,0 +1,58 @@
+"""CPU instructions per judged keystroke, counted by callgrind: the keystroke
+benchmark fed 100 and then 200 keystrokes (the two figures per keystroke
+agree when the count is stable), beside the same keys sent to an empty main
+window (Qt's own key delivery).
+
+Usage: bench_callgrind.py BENCH_KEYSTROKE
+Prints figures; asserts nothing about them."""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+
+def instructions(exe, mode, n, folder):
+    out = os.path.join(folder, f"callgrind.{mode}.{n}")
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=folder)
+    run = subprocess.run(["valgrind", "--tool=callgrind", "--collect-atstart=no",
+                          f"--callgrind-out-file={out}", exe, mode, str(n)],
+                         env=env, capture_output=True, text=True, timeout=600)
+    if run.returncode != 0:
+        raise RuntimeError(f"{mode} {n}: {run.stderr[-2000:]}")
+    with open(out) as f:
+        for line in f:
+            m = re.match(r"(summary|totals):\s+(\d+)", line)
+            if m:
+                return int(m.group(2)), run.stdout
+    raise RuntimeError(f"no totals in {out}")
+
+
+def main():
+    exe = os.path.abspath(sys.argv[1])
+    folder = tempfile.mkdtemp(prefix="bench-callgrind-")
+    os.chmod(folder, 0o700)
+    print("instructions per judged keystroke (callgrind; press, release and the repaint "
+          "of what changed)", flush=True)
+    per_key = {}
+    for n in (100, 200):
+        total, report = instructions(exe, "tutor", n, folder)
+        per_key[n] = total / n
+        print(f"  tutor, {n} keystrokes: {per_key[n]:12,.0f} instructions per keystroke", flush=True)
+    total, _ = instructions(exe, "floor", 200, folder)
+    floor = total / 200
+    print(f"  floor, 200 keystrokes: {floor:12,.0f} instructions per keystroke "
+          f"(an empty main window: Qt's key delivery)", flush=True)
+    print(f"  tutor / floor: {per_key[200] / floor:.1f}x; 100 vs 200 keystrokes differ by "
+          f"{abs(per_key[100] - per_key[200]) / per_key[200] * 100:.2f} %", flush=True)
+    print("  repaint per keystroke (a native run of the same keystrokes):", flush=True)
+    native = subprocess.run([exe, "tutor", "200"], capture_output=True, text=True,
+                            env=dict(os.environ, QT_QPA_PLATFORM="offscreen",
+                                     XDG_RUNTIME_DIR=folder), timeout=120)
+    for line in native.stdout.splitlines():
+        print("  " + line, flush=True)
+
+
+if __name__ == "__main__":
+    main()
