@@ -23,7 +23,7 @@ PACKAGES=(
   # `make bench`: instruction counts of a keystroke
   valgrind
   # desktop-file and AppStream checks of the install tree, and `make package`
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
