@@ -4,7 +4,6 @@
 #include "app/Form1.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -20,14 +19,8 @@ void Form1::wireKeyboard()
     // about half a second. A 1 ms timer would play them in a blink.
     tmrHand->setInterval(HandDemo::kFrameMs);
     tmrHand->setTimerType(Qt::PreciseTimer);
-    handClock = [] {
-        static const QElapsedTimer clock = [] {
-            QElapsedTimer t;
-            t.start();
-            return t;
-        }();
-        return clock.elapsed();
-    };
+    // The hands read the window's monotonic clock unless a test gives them their own.
+    handClock = [this] { return monotonicMs(); };
 
     for (int i = 0; i < KeyboardArt::kLayoutCount; ++i)
         connect(optKey[i], &QRadioButton::clicked, this, [this, i] { optKey_Click(i); });

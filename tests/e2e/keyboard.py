@@ -38,9 +38,7 @@ class Window:
         return pixel(shot, sx, sy)
 
     def click(self, x, y):
-        sx, sy = self.client(x, y)
-        self.display.xdotool("mousemove", "--sync", str(sx), str(sy))
-        self.display.xdotool("click", "1")
+        self.tutor.click(*self.client(x, y))
 
     def shot(self, name):
         full = self.display.screenshot(os.path.join(self.shots, "root.png"))
