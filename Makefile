@@ -1,4 +1,5 @@
-# Tasks beyond the two commands. Run ./test.sh (or scripts/setup.sh) once first.
+# Tasks beyond the two commands. Each target first installs the Debian
+# packages it needs that are missing (scripts/setup.sh).
 SHELL := /bin/bash
 BUILD ?= build
 RELEASE ?= build-release
@@ -13,10 +14,12 @@ FUZZ_SECONDS ?= 60
 all: build
 
 build:
+	./scripts/setup.sh
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD)
 
 test: build
+	./scripts/setup.sh test
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 run: build
@@ -27,6 +30,7 @@ run: build
 # tree (bench/bare_window.cpp) on a private Xvfb server.
 PYTHON ?= $(shell test -x /usr/bin/python3 && echo /usr/bin/python3 || echo python3)
 bench:
+	./scripts/setup.sh bench
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup
 	@echo "== $$(date -u '+%Y-%m-%d %H:%M UTC'), $$(nproc) cores, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $$(awk '/MemTotal/ {printf "%.1f GiB", $$2 / 1048576}' /proc/meminfo)"
@@ -43,12 +47,14 @@ bench:
 
 # A Debian package of a release build, in $(RELEASE)/.
 package:
+	./scripts/setup.sh package
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF >/dev/null
 	cmake --build $(RELEASE) --target quillory
 	cd $(RELEASE) && cpack -G DEB
 
 # The unit and widget tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan:
+	./scripts/setup.sh test
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -57,6 +63,7 @@ test-asan:
 # libFuzzer (clang) on the practice-file reader, the lesson splitter, the
 # layout and the run, $(FUZZ_SECONDS) seconds each; a crash stops the target.
 test-fuzz:
+	./scripts/setup.sh fuzz
 	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DQUILLORY_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 	cmake --build $(FUZZ) --target fuzz_practicefile fuzz_splitlesson fuzz_run
