@@ -12,6 +12,10 @@ desktop-file-validate "$share/applications/org.quillory.Quillory.desktop"
 appstreamcli validate --no-net --explain "$share/metainfo/org.quillory.Quillory.metainfo.xml"
 test -s "$share/icons/hicolor/64x64/apps/org.quillory.Quillory.png"
 test -s "$share/icons/hicolor/scalable/apps/org.quillory.Quillory.svg"
+# The manual page, the copyright and the changelog where Debian keeps them.
+test -s "$prefix/share/man/man1/quillory.1.gz"
+zcat "$prefix/share/man/man1/quillory.1.gz" | grep -q "^\.TH QUILLORY 1"
+test -s "$share/doc/quillory/copyright"
 # The entry starts the installed program by the name it is installed under.
 grep -qx 'Exec=quillory' "$share/applications/org.quillory.Quillory.desktop"
 grep -qx 'Icon=org.quillory.Quillory' "$share/applications/org.quillory.Quillory.desktop"
