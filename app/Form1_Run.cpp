@@ -334,6 +334,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
                 && qobject_cast<QAbstractButton *>(QApplication::focusWidget()))
                 return true;
         }
+    } else if (event->type() == QEvent::FocusOut) {
+        // Keys released while another window has the keyboard (the report
+        // that follows a run's last key) never reach this one: no key top
+        // stays down.
+        for (KeyNumber k = 1; k <= kMaxKeyNumber; ++k)
+            setPressed(k, false);
+        shiftHeld = 0;
     } else if (event->type() == QEvent::KeyRelease) {
         auto *e = static_cast<QKeyEvent *>(event);
         if (e->isAutoRepeat())

@@ -451,6 +451,24 @@ private slots:
         QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
     }
 
+    // The release of a key pressed just before another window takes the
+    // keyboard (the report after a run's last key) goes to that window.
+    void keyTopsRiseWhenTheWindowLosesTheKeyboard()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyPress(h.window(), '#', Qt::ShiftModifier);
+        QCOMPARE(f.picKey->keyTopRect(51).left, qint16(f.rest.keyLeft[51] + 1));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(f.picKey->keyTopRect(51).left, f.rest.keyLeft[51]);
+        QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
+    }
+
     void capsLockLampFollowsTheKey()
     {
         FormHarness h;
