@@ -107,18 +107,6 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), d.File1); // further arrows still move in the list
     }
 
-    void enterPressesTheFocusedButton()
-    {
-        FrmOpen d(nullptr, m_dir.path());
-        d.show();
-        QVERIFY(QTest::qWaitForWindowActive(&d));
-        d.txtFileName->setText(QStringLiteral("ctype.txt"));
-        d.CancelButton->setFocus();
-        QTest::sendKeyEvent(QTest::Press, d.CancelButton, Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
-        QVERIFY(!d.isVisible());
-        QCOMPARE(d.result(), int(QDialog::Rejected));
-    }
-
     void typingInTheBox()
     {
         FrmOpen d(nullptr, m_dir.path());
