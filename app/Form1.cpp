@@ -70,6 +70,8 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(geometry);
+    // Enter presses the focused button, as Space does.
+    b->setAutoDefault(true);
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
     return b;
@@ -98,6 +100,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     };
     showMessage = [this](QMessageBox::Icon icon, const QString &text) {
         QMessageBox box(icon, AppInfo::title(), text, QMessageBox::Ok, this);
+        box.setFont(font());
         box.exec();
     };
     run.setDisplay(this);
@@ -108,6 +111,11 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     createControls(client);
     createMenus();
     wireKeyboard();
+    // After the menu bar's own: the window decides first which keys the menu
+    // bar may have (ShortcutOverride), and Esc reaches the run from an open menu.
+    installEventFilter(this);
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuE})
+        m->installEventFilter(this);
 
     Form_Load();
     describeControlsForAccessibility();
@@ -273,6 +281,11 @@ void Form1::createMenus()
     mnuAbout = mnuE->addAction(QStringLiteral("關於…"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+
+    // Each menu opens as a window of its own, which would take the desktop's
+    // font: it takes the menu bar's.
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuE})
+        m->setFont(bar->font());
 }
 
 void Form1::Form_Load()

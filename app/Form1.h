@@ -16,6 +16,7 @@
 
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -100,10 +101,13 @@ public:
     std::function<void(QMessageBox::Icon, const QString &)> showMessage;
 
     bool runInProgress() const { return run.inProgress(); }
+    // From the end of a run until its report has been closed: keys typed
+    // meanwhile are not judged and change nothing.
+    bool reportPending = false;
     void RunPractice();
     void LockForRun();
     void ClearRunDisplay();
-    void ShowRunReport();
+    void ShowRunReport(const RunOutcome &outcome);
     void UpdateSpeedMeter();
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyPress(qint16 keyAscii);
@@ -172,7 +176,8 @@ private:
     void showEcho(qint16 pos, const QString &text) override;
     void endPosition(qint16 pos, KeyNumber key, bool accepted) override;
     void wrongCounted() override;
-    void runEnded() override;
+    void runEnded(const RunOutcome &outcome) override;
+    bool menuKeyBlocked(const QKeyEvent *e) const;
     void setPressed(KeyNumber key, bool pressed);
     void setCapsLamp();
     void setRunLocked(bool locked);

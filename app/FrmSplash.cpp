@@ -92,7 +92,6 @@ FrmSplash::FrmSplash(QWidget *mainWindow) : QDialog(mainWindow), m_main(mainWind
     cmdPage = new QPushButton(this);
     cmdPage->setObjectName(QStringLiteral("cmdPage"));
     cmdPage->setGeometry(twipsRect(120, 3120, 2775, 315));
-    cmdPage->setAutoDefault(false);
     setTabOrder(Command1, cmdPage);
 
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
@@ -135,9 +134,11 @@ void FrmSplash::cmdPage_Click()
 {
     // The platform's URL opener starts the default browser; the box stays open.
     if (!openUrl(QUrl(AppInfo::homePage()))) {
-        QMessageBox::warning(this, AppInfo::title(),
-                             QStringLiteral("無法開啟網頁 %1，請在瀏覽器中自行開啟。")
-                                 .arg(AppInfo::homePage()));
+        QMessageBox box(QMessageBox::Warning, AppInfo::title(),
+                        QStringLiteral("無法開啟網頁 %1，請在瀏覽器中自行開啟。").arg(AppInfo::homePage()),
+                        QMessageBox::Ok, this);
+        box.setFont(font());
+        box.exec();
     }
 }
 
@@ -152,6 +153,10 @@ bool FrmSplash::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // Enter presses the focused button (OK closes, the page button opens
+        // the page); any other character closes the box.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            break;
         if (!key->text().isEmpty()) {
             accept();
             return true;

@@ -3,6 +3,8 @@
 #include "practice/Big5.h"
 #include "run/KeyMap.h"
 
+#include <algorithm>
+
 void PracticeRun::reset()
 {
     typedKey = 0;
@@ -19,9 +21,10 @@ void PracticeRun::start(std::vector<QString> symbols, qint64 now)
     wrongCount = 0;
     elapsedSeconds = 0;
     runStartTime = now;
+    m_now = now;
     m_inProgress = true;
     if (posCount < 1) {
-        finish();
+        finish(true);
         return;
     }
     beginPosition(1);
@@ -48,8 +51,9 @@ void PracticeRun::beginPosition(qint16 pos)
     typedKey = 0;
 }
 
-KeyNumber PracticeRun::keyTyped(qint16 keyAscii)
+KeyNumber PracticeRun::keyTyped(qint16 keyAscii, qint64 now)
 {
+    m_now = now;
     typedKey = keyAscii;
     const KeyNumber b = BaseKeyOf(keyAscii);
     if (!charMode && typedKey != kInterrupt)
@@ -68,7 +72,7 @@ void PracticeRun::advance()
         if (typedKey == kInterrupt) {
             if (m_display)
                 m_display->endPosition(curPos, m_key, false);
-            finish();
+            finish(false);
             return;
         }
         // The echo always shows the last key typed at the position.
@@ -87,16 +91,23 @@ void PracticeRun::advance()
         if (m_display)
             m_display->endPosition(curPos, m_key, true);
         if (curPos >= posCount) {
-            finish();
+            finish(true);
             return;
         }
         beginPosition(static_cast<qint16>(curPos + 1));
     }
 }
 
-void PracticeRun::finish()
+void PracticeRun::finish(bool completed)
 {
     m_inProgress = false;
+    m_outcome.completed = completed;
+    m_outcome.posCount = posCount;
+    m_outcome.rightCount = rightCount;
+    m_outcome.wrongCount = wrongCount;
+    m_outcome.elapsedMs = std::max<qint64>(0, m_now - runStartTime);
+    m_outcome.elapsedSeconds = static_cast<qint32>(m_outcome.elapsedMs / 1000);
+    m_outcome.typedKey = typedKey;
     if (m_display)
-        m_display->runEnded();
+        m_display->runEnded(m_outcome);
 }

@@ -113,10 +113,12 @@ private slots:
         FrmSplash box(nullptr);
         box.show();
         QString shownText;
+        QString fontFamily;
         QTimer::singleShot(0, [&] {
             auto *mb = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (mb) {
                 shownText = mb->text();
+                fontFamily = QFontInfo(mb->font()).family();
                 QCOMPARE(mb->windowTitle(), AppInfo::title());
                 QCOMPARE(mb->icon(), QMessageBox::Warning);
                 mb->accept();
@@ -124,6 +126,7 @@ private slots:
         });
         box.cmdPage_Click();
         QVERIFY(shownText.contains(AppInfo::homePage()));
+        QCOMPARE(fontFamily, QFontInfo(box.font()).family()); // the box's, not the desktop's
         QVERIFY(box.isVisible());
     }
 
@@ -149,6 +152,35 @@ private slots:
         QTest::keyClick(w, text.at(0).toLatin1());
         QVERIFY(!box.isVisible());
         QVERIFY(opened.isEmpty()); // the key closed the box, it did not press the button
+    }
+
+    // Enter, unlike the other character keys, presses the focused button.
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("keypad");
+        QTest::newRow("Return on the page button") << QStringLiteral("cmdPage") << false;
+        QTest::newRow("keypad Enter on the page button") << QStringLiteral("cmdPage") << true;
+        QTest::newRow("Return on OK") << QStringLiteral("Command1") << false;
+    }
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, focus);
+        QFETCH(bool, keypad);
+        QList<QUrl> opened;
+        FrmSplash::openUrl = [&](const QUrl &u) { opened << u; return true; };
+        FrmSplash box(nullptr);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QWidget *w = box.findChild<QWidget *>(focus);
+        w->setFocus();
+        const Qt::Key key = keypad ? Qt::Key_Enter : Qt::Key_Return;
+        const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::sendKeyEvent(QTest::Press, w, key, QStringLiteral("\r"), mods);
+        QTest::sendKeyEvent(QTest::Release, w, key, QStringLiteral("\r"), mods);
+        const bool page = w == box.cmdPage;
+        QCOMPARE(box.isVisible(), page);
+        QCOMPARE(opened.size(), page ? 1 : 0);
     }
 
     void okHasTheFocus()

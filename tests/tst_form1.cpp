@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -148,6 +149,14 @@ private slots:
         const QColor c = img.pixelColor(img.width() / 2, img.height() / 2);
         QCOMPARE(c.red(), int(colour & 0xFF));
         QCOMPARE(c.green(), int((colour >> 8) & 0xFF));
+        // Round, as wide as the shape's smaller side, although the shape is 13 × 17.
+        QRect painted;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != img.pixel(0, 0))
+                    painted |= QRect(x, y, 1, 1);
+        QCOMPARE(painted.size(), QSize(13, 13));
+        QCOMPARE(painted.center(), img.rect().center());
     }
 
     void menus()
@@ -174,6 +183,23 @@ private slots:
         QCOMPARE(help, (QStringList{"指法圖", "姿勢", "關於…"}));
         QVERIFY(f.mnuPos[1]->isEnabled());
         QVERIFY(!f.mnuPos[2]->isEnabled()); // "姿勢" does nothing: shown disabled
+        // The menus open in the menu bar's font.
+        for (QMenu *m : {f.mnuFile, f.mnuB, f.mnuD, f.mnuC, f.mnuE})
+            QCOMPARE(QFontInfo(m->font()).family(), QFontInfo(f.menuBar()->font()).family());
+    }
+
+    void messagesInTheWindowsFont()
+    {
+        Form1 f;
+        QString family;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                family = QFontInfo(box->font()).family();
+                box->accept();
+            }
+        });
+        f.cmdStart_Click(); // nothing loaded: a hint in a message box
+        QCOMPARE(family, QFontInfo(f.font()).family());
     }
 
     void startFocusedWhenShown()

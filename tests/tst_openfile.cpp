@@ -59,6 +59,7 @@ private slots:
         write(QStringLiteral("5001.txt"), many);
         write(QStringLiteral("long.txt"), "長" + QByteArray(40000 * 3, 'x').replace("xxx", "ㄅ") + "\n");
         QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt"));
+        write(QStringLiteral(".hidden.txt"), "中ㄓㄨㄥ\n");
     }
 
     void dialogLists()
@@ -69,7 +70,7 @@ private slots:
         QStringList files;
         for (int i = 0; i < d.File1->count(); ++i)
             files << d.File1->item(i)->text();
-        // "*.txt" in any letter case; folders and other files are not listed.
+        // "*.txt" in any letter case; folders, hidden and other files are not listed.
         QCOMPARE(files, (QStringList{"5001.txt", "big5.txt", "ctype.txt", "empty-lines.txt", "long.txt", "UPPER.TXT"}));
         QVERIFY(!d.OKButton->isEnabled());
         QCOMPARE(d.dirPath(), QDir(m_dir.path()).canonicalPath());
@@ -89,6 +90,21 @@ private slots:
         QVERIFY(d.OKButton->isEnabled());
         QCOMPARE(QApplication::focusWidget(), d.OKButton);
         QCOMPARE(d.chosenPath(), QDir(d.dirPath()).filePath(QStringLiteral("ctype.txt")));
+    }
+
+    void arrowKeysFillTheBox()
+    {
+        FrmOpen d(nullptr, m_dir.path());
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        d.File1->setFocus();
+        d.File1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        QTest::keyClick(d.File1, Qt::Key_Down);
+        QCOMPARE(d.txtFileName->text(), d.File1->item(1)->text());
+        QTest::keyClick(d.File1, Qt::Key_Up);
+        QCOMPARE(d.txtFileName->text(), d.File1->item(0)->text());
+        QVERIFY(d.OKButton->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), d.File1); // further arrows still move in the list
     }
 
     void typingInTheBox()

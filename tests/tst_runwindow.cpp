@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -379,6 +380,62 @@ private slots:
         QCOMPARE(h.messages[0].text, QStringLiteral("請先開啟檔案或打字課程，再按「開始」鍵。"));
     }
 
+    // Outside a run Enter (also the keypad's) presses the focused button, as
+    // Space does; during a run it is a judged key and presses nothing.
+    void enterPressesTheFocusedButtonOutsideARun()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        auto keypadEnter = [&] {
+            QTest::sendKeyEvent(QTest::Press, h.window(), Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+            QTest::sendKeyEvent(QTest::Release, h.window(), Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+        };
+        f.cmdSandH->setFocus();
+        h.key(Qt::Key_Return);
+        QCOMPARE(f.cmdSandH->text(), QStringLiteral("顯示鍵盤"));
+        keypadEnter();
+        QCOMPARE(f.cmdSandH->text(), QStringLiteral("隱藏鍵盤"));
+        TokenTable t = tableOf({{u"巴", u"ㄅㄚ"}});
+        QVERIFY(f.LoadPracticeText(t));
+        QCOMPARE(QApplication::focusWidget(), f.cmdStart);
+        h.key(Qt::Key_Return);
+        QVERIFY(f.runInProgress());
+        f.cmdSandH->setFocus();
+        h.key(Qt::Key_Return);
+        keypadEnter();
+        QCOMPARE(f.cmdSandH->text(), QStringLiteral("隱藏鍵盤"));
+        QCOMPARE(f.run.wrongCount, 2);
+    }
+
+    // During a run the menu bar takes no keys from the run: a lone Alt does
+    // not put it into keyboard mode, the access keys of the disabled menus do
+    // nothing, and Esc interrupts also from the open file menu.
+    void menuBarLeavesTheRunAlone()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        f.mnuBase_Click(1); // 忙ㄇㄤˊ …
+        f.cmdStart->click();
+        h.key(Qt::Key_Alt);
+        QVERIFY(!f.menuBar()->activeAction());
+        h.key(Qt::Key_Return); // judged wrong; opens nothing
+        QCOMPARE(f.run.wrongCount, 1);
+        QVERIFY(!QApplication::activePopupWidget());
+        h.key('b', Qt::AltModifier);
+        QVERIFY(!QApplication::activePopupWidget());
+        QVERIFY(!f.menuBar()->activeAction());
+        h.key('a');
+        QCOMPARE(f.run.rightCount, 1);
+        h.key('f', Qt::AltModifier); // the file menu stays usable
+        QTRY_COMPARE(QApplication::activePopupWidget(), f.mnuFile);
+        QTest::keyClick(f.mnuFile, Qt::Key_Escape);
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, QStringLiteral("您中斷了打字練習!!"));
+        QVERIFY(!QApplication::activePopupWidget());
+    }
+
     void pressedLookFollowsThePhysicalKey()
     {
         FormHarness h;
@@ -394,6 +451,24 @@ private slots:
         QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
     }
 
+    // The release of a key pressed just before another window takes the
+    // keyboard (the report after a run's last key) goes to that window.
+    void keyTopsRiseWhenTheWindowLosesTheKeyboard()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyPress(h.window(), '#', Qt::ShiftModifier);
+        QCOMPARE(f.picKey->keyTopRect(51).left, qint16(f.rest.keyLeft[51] + 1));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(f.picKey->keyTopRect(51).left, f.rest.keyLeft[51]);
+        QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
+    }
+
     void capsLockLampFollowsTheKey()
     {
         FormHarness h;
@@ -406,6 +481,44 @@ private slots:
         QCOMPARE(h.form.picKey->keyTopRect(20).left, h.form.rest.keyLeft[20]);
         h.key(Qt::Key_CapsLock);
         QCOMPARE(h.form.shpCapsL->backColor(), before ? Palette::Green : Palette::LightGrey);
+    }
+
+    // Keys handled in the same batch as the one that ends the run (a busy
+    // machine, a burst of keys) do not change how it ended.
+    void keysAfterTheEndChangeNothing_data()
+    {
+        QTest::addColumn<bool>("typedToTheEnd");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("Esc, then a key") << false << QStringLiteral("您中斷了打字練習!!");
+        QTest::newRow("last key, then Esc") << true << QStringLiteral("恭喜您打完本段文字!!");
+    }
+    void keysAfterTheEndChangeNothing()
+    {
+        QFETCH(bool, typedToTheEnd);
+        QFETCH(QString, report);
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t = tableOf({{u"巴", u"ㄅㄚ"}}); // ㄅ, ㄚ, the first-tone space
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.cmdStart->click();
+        h.type(QStringLiteral("18"));
+        auto post = [&](Qt::Key key, const QString &text) {
+            QCoreApplication::postEvent(h.window(), new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+            QCoreApplication::postEvent(h.window(), new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+        };
+        if (typedToTheEnd) {
+            post(Qt::Key_Space, QStringLiteral(" "));
+            post(Qt::Key_Escape, QStringLiteral("\x1b"));
+        } else {
+            post(Qt::Key_Escape, QStringLiteral("\x1b"));
+            post(Qt::Key_Q, QStringLiteral("q"));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(h.messages[0].text, report);
+        QCOMPARE(h.form.run.typedKey, typedToTheEnd ? qint16(' ') : PracticeRun::kInterrupt);
+        QCOMPARE(h.form.run.wrongCount, 0);
+        QCOMPARE(h.form.textLayout.positions[2].echo, typedToTheEnd ? QStringLiteral(" ") : QString());
     }
 
     void closingDuringARunEndsWithoutReport()
