@@ -1,6 +1,6 @@
 """The About box under a window manager, opened from the keyboard: its title
-bar shows no title, Tab and Shift+Tab move between its two buttons, and a
-character key closes it."""
+bar shows no title (the platform would fill an empty one with the program's
+name), and a character key closes it."""
 
 import os
 import subprocess
@@ -11,19 +11,11 @@ sys.path.insert(0, os.path.dirname(__file__))
 from harness import A11y, Failure, Tutor, check, main  # noqa: E402
 
 
-def has_state(a11y, name, state):
+def showing(a11y, name):
     try:
-        return a11y.find(name).getState().contains(state)
+        return a11y.find(name).getState().contains(a11y.pyatspi.STATE_SHOWING)
     except Failure:  # not (or no longer) in the tree
         return False
-
-
-def focused(a11y, name):
-    return has_state(a11y, name, a11y.pyatspi.STATE_FOCUSED)
-
-
-def showing(a11y, name):
-    return has_state(a11y, name, a11y.pyatspi.STATE_SHOWING)
 
 
 def wait(cond, message, timeout=5):
@@ -55,20 +47,13 @@ def test(display, exe, shots):
             check(all(v == '_NET_WM_NAME = " "' for v in titles.values()),
                   f"the About box's title bar reads {list(titles.values())}")
             display.screenshot(os.path.join(shots, "about-box.png"))
-            check(focused(a11y, "Command1"), "OK does not have the focus")
-            t.key("Tab")
-            wait(lambda: focused(a11y, "cmdPage"), "Tab did not move to the home page button")
-            t.key("Tab")
-            wait(lambda: focused(a11y, "Command1"), "Tab did not move back to OK")
-            t.key("shift+Tab")
-            wait(lambda: focused(a11y, "cmdPage"), "Shift+Tab did not move to the home page button")
             t.key("x")
             wait(lambda: not showing(a11y, "Command1"), "a character key did not close the box")
             check(t.close() == 0, "the program did not end cleanly")
     finally:
         wm.terminate()
         wm.wait(timeout=10)
-    print("About box: no title, Tab and Shift+Tab between its buttons, closed by a key")
+    print("About box: no title under a window manager, closed by a key")
 
 
 if __name__ == "__main__":
