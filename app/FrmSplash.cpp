@@ -3,16 +3,16 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QUrl>
 
 #include "app/AppInfo.h"
