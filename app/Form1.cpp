@@ -101,6 +101,8 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     showMessage = [this](QMessageBox::Icon icon, const QString &text) {
         QMessageBox box(icon, AppInfo::title(), text, QMessageBox::Ok, this);
         box.setFont(font());
+        // File names are shown as they are, never read as markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     };
     run.setDisplay(this);

@@ -126,9 +126,11 @@ public:
     // The practice file last opened.
     QString practiceFilePath;
 
-    // Lays the table out as the current text; when it cannot (beyond the
-    // limits of a run), says so naming sourceName and changes nothing.
-    bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString());
+    // Lays the table out as the current text and, when given, titles the
+    // window; when it cannot (beyond the limits of a run), says so naming
+    // sourceName and changes nothing, the title included.
+    bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString(),
+                          const QString &title = QString());
     void SetScrollRange(bool resetToTop);
     void ScrollToPos(qint16 pos);
     // Number of positions of the loaded text (upper index of lblTitle).

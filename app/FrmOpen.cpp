@@ -210,7 +210,11 @@ void FrmOpen::fillFiles()
 
 QString FrmOpen::chosenPath() const
 {
-    const QString name = txtFileName->text().trimmed();
+    // A name as listed is used exactly, blanks at either end included; only
+    // a typed name loses the blanks around it.
+    QString name = txtFileName->text();
+    if (File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+        name = name.trimmed();
     if (name.isEmpty())
         return {};
     return QDir(m_dir).filePath(name);

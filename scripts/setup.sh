@@ -27,6 +27,8 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
   # real-window tests: an X server, key events, screenshots
   xvfb xauth xdotool x11-utils imagemagick python3
+  # a window manager, for what only shows in a title bar
+  openbox
   # the real-window tests read the window through the accessibility bus
   dbus-daemon at-spi2-core python3-pyatspi
   # desktop-file and AppStream checks of the install tree, and the package test

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ++cut;
     const QByteArray file(reinterpret_cast<const char *>(data), static_cast<qsizetype>(cut));
     TokenTable table;
-    if (!TokensFromLines(DecodePracticeText(file), table))
+    if (TokensFromLines(DecodeTextFile(file).text, table) != PracticeFileResult::Status::Ok)
         return 0;
     TextLayout layout;
     if (LayOutText(table, LayoutGeometry{}, layout) != LayoutLimit::None)
