@@ -110,7 +110,7 @@ void Form1::ClearRunDisplay()
 
 void Form1::mnuEsc_Click()
 {
-    run.requestInterrupt();
+    run.requestInterrupt(monotonicMs());
     if (tmrHand->isActive())
         StopHandDemo();
     if (run.inProgress())
@@ -237,7 +237,7 @@ void Form1::Form_KeyPress(qint16 keyAscii)
 {
     if (tmrHand->isActive())
         StopHandDemo();
-    const KeyNumber b = run.keyTyped(keyAscii);
+    const KeyNumber b = run.keyTyped(keyAscii, monotonicMs());
     if (b > 0)
         setPressed(b, true);
     if (run.inProgress()) {

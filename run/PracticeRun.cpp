@@ -19,7 +19,10 @@ void PracticeRun::start(std::vector<QString> symbols, qint64 now)
     wrongCount = 0;
     elapsedSeconds = 0;
     runStartTime = now;
+    m_now = now;
     m_inProgress = true;
+    if (m_listener)
+        m_listener->runStarted(posCount, now);
     if (posCount < 1) {
         finish();
         return;
@@ -43,18 +46,26 @@ void PracticeRun::beginPosition(qint16 pos)
         m_key = KeyOfSymbol(c);
         expectedKey = m_key;
     }
+    if (m_listener)
+        m_listener->positionBegun(pos, m_key, m_now);
     if (m_display)
         m_display->beginPosition(pos, m_key);
     typedKey = 0;
 }
 
-KeyNumber PracticeRun::keyTyped(qint16 keyAscii)
+KeyNumber PracticeRun::keyTyped(qint16 keyAscii, qint64 now)
 {
     typedKey = keyAscii;
+    m_now = now;
     const KeyNumber b = BaseKeyOf(keyAscii);
     if (!charMode && typedKey != kInterrupt)
         typedKey = b;
-    if (m_inProgress && typedKey != expectedKey && typedKey != kInterrupt && typedKey != 8) {
+    if (!m_inProgress || typedKey == kInterrupt || typedKey == 8)
+        return b;
+    const bool right = typedKey == expectedKey;
+    if (m_listener)
+        m_listener->keystrokeJudged(curPos, m_key, b, right, now);
+    if (!right) {
         ++wrongCount;
         if (m_display)
             m_display->wrongCounted();
@@ -97,6 +108,17 @@ void PracticeRun::advance()
 void PracticeRun::finish()
 {
     m_inProgress = false;
+    if (m_listener) {
+        RunOutcome o;
+        o.completed = typedKey != kInterrupt;
+        o.posCount = posCount;
+        o.rightCount = rightCount;
+        o.wrongCount = wrongCount;
+        o.elapsedSeconds = elapsedSeconds;
+        o.elapsedMs = m_now - runStartTime;
+        o.typedKey = typedKey;
+        m_listener->runFinished(o);
+    }
     if (m_display)
         m_display->runEnded();
 }

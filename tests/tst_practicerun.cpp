@@ -29,7 +29,7 @@ std::vector<QString> positions(std::initializer_list<const char16_t *> list)
 void type(PracticeRun &run, const QString &keys)
 {
     for (QChar c : keys) {
-        run.keyTyped(qint16(c.unicode()));
+        run.keyTyped(qint16(c.unicode()), 0);
         run.advance();
     }
 }
@@ -98,7 +98,7 @@ private slots:
         run.setDisplay(&rec);
         run.start(positions({u"ㄅ", u"ㄆ"}), 0);
         type(run, QStringLiteral("1"));
-        run.requestInterrupt();
+        run.requestInterrupt(0);
         run.advance();
         QVERIFY(!run.inProgress());
         QCOMPARE(run.rightCount, 1);
@@ -187,12 +187,12 @@ private slots:
         Recorder rec;
         PracticeRun run;
         run.setDisplay(&rec);
-        run.keyTyped('x');
+        run.keyTyped('x', 0);
         QCOMPARE(run.wrongCount, 0);
         QCOMPARE(run.typedKey, qint16('X')); // Zhuyin mode until a character position
         run.start(positions({u"ㄅ"}), 0);
         type(run, QStringLiteral("1"));
-        run.keyTyped('x');
+        run.keyTyped('x', 0);
         QCOMPARE(run.wrongCount, 0);
         QVERIFY(rec.log.count(QStringLiteral("end")) == 1);
     }

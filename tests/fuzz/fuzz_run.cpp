@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     run.start(symbols, 0);
     for (size_t i = cut + 1; i + 1 < size; i += 2) {
         const qint16 key = static_cast<qint16>(data[i] | (data[i + 1] << 8));
-        run.keyTyped(key);
+        run.keyTyped(key, 0);
         if (run.inProgress())
             run.advance();
     }
