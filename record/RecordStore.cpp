@@ -29,8 +29,7 @@ QString newConnectionName(const char *role)
 }
 
 // SQLite's primary result codes that matter here.
-enum SqliteCode { Perm = 3, Busy = 5, ReadOnly = 8, IoErr = 10, Corrupt = 11, Full = 13, CantOpen = 14,
-                  NotADb = 26 };
+enum SqliteCode { Busy = 5, Corrupt = 11, Full = 13, NotADb = 26 };
 
 int codeOf(const QSqlError &e)
 {
@@ -74,19 +73,6 @@ QString csvField(const QString &s)
     QString q = s;
     q.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-const char *const kSpeedClassCaptions[] = {"初學", "入門", "一般", "飆速"};
-const char *const kLayoutCaptions[] = {"小Enter鍵", "\\ 鍵在上", "\\ 鍵在下"};
-
-QString speedClassCaption(int c)
-{
-    return c >= 1 && c <= 4 ? QString::fromUtf8(kSpeedClassCaptions[c - 1]) : QString::number(c);
-}
-
-QString layoutCaption(int l)
-{
-    return l >= 0 && l <= 2 ? QString::fromUtf8(kLayoutCaptions[l]) : QString::number(l);
 }
 
 QVariant optionalValue(const std::optional<double> &v)
@@ -145,13 +131,14 @@ public:
     }
 
     // Rows of `width` values each (flattened), inserted many to a statement:
-    // pattern has %1 where the rows' "(?, …)" groups go.
+    // pattern has %1 where the rows' "(?, …)" groups go. Statements of 64,
+    // 32, … 1 rows, so that few of them are prepared.
     bool execRows(const QString &pattern, int width, const QVariantList &values)
     {
-        constexpr int kRowsPerStatement = 64;
         const int rows = static_cast<int>(values.size()) / width;
-        for (int from = 0; from < rows && !m_error.isValid(); from += kRowsPerStatement) {
-            const int n = std::min(kRowsPerStatement, rows - from);
+        for (int from = 0, n = 64; from < rows && !m_error.isValid(); from += n) {
+            while (n > rows - from)
+                n /= 2;
             QString group = QStringLiteral("(?") + QStringLiteral(", ?").repeated(width - 1) + QLatin1Char(')');
             QStringList groups(n, group);
             QSqlQuery &q = prepare(pattern.arg(groups.join(QStringLiteral(", "))));
@@ -860,8 +847,8 @@ bool RecordStore::exportCsv(const QString &filePath, QString *error)
             localTime(s.startedAt),
             s.text.label(),
             s.text.path,
-            speedClassCaption(s.speedClass),
-            layoutCaption(s.layout),
+            SpeedClassCaption(s.speedClass),
+            LayoutCaption(s.layout),
             s.completed ? QStringLiteral("打完") : QStringLiteral("中斷"),
             QString::number(s.elapsedSeconds),
             QString::number(s.posCount),
