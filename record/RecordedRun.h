@@ -135,7 +135,7 @@ struct RunFilter {
 std::vector<KeyTotal> WeakestKeys(std::vector<KeyTotal> totals, int n, qint64 minExpected);
 
 // The captions of the window's speed classes 1 … 4 ("初學" … "飆速") and
-// keyboard layouts 0 … 2 ("小Enter鍵", "\\ 鍵在上", "\\ 鍵在下").
+// keyboard layouts 0 … 2 ("小Enter鍵", "\ 鍵在上", "\ 鍵在下").
 QString SpeedClassCaption(qint16 speedClass);
 QString LayoutCaption(qint16 layout);
 
