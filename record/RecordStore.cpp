@@ -490,6 +490,7 @@ void dropConnection(const QString &connection)
 RecordStore::State RecordStore::disable(const QString &reason)
 {
     m_state = State::Disabled;
+    m_beforeOpen.clear();
     m_message = QStringLiteral("無法寫入學習紀錄檔 %1：%2\n可以照常練習，但這次執行的練習不會記錄。")
                     .arg(QDir::toNativeSeparators(m_path), reason);
     if (!m_readConnection.isEmpty()) {
@@ -555,6 +556,8 @@ RecordStore::State RecordStore::open()
     }
     m_writer = std::make_unique<RecordWriter>(this, m_path);
     m_writer->start();
+    for (RecordedRun &run : std::exchange(m_beforeOpen, {}))
+        record(std::move(run));
     return m_state;
 }
 
@@ -598,6 +601,10 @@ void RecordStore::writerFailed(const QString &reason)
 
 void RecordStore::record(RecordedRun run)
 {
+    if (m_state == State::Closed) {
+        m_beforeOpen.push_back(std::move(run));
+        return;
+    }
     if (!isRecording())
         return;
     m_writer->post([run = std::move(run)](QSqlDatabase &db, Batch &batch) {

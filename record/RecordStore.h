@@ -61,7 +61,8 @@ public:
     // Where a bad file was moved to by open() (Recovered), else empty.
     QString movedAsidePath() const { return m_movedAside; }
 
-    // Queues a finished run; returns at once. Ignored while not recording.
+    // Queues a finished run; returns at once. Runs recorded before open()
+    // are written once it has opened the file; ignored while not recording.
     void record(RecordedRun run);
     // Waits until every queued write is done (or msecs pass; -1: no limit).
     bool waitForWrites(int msecs = -1);
@@ -115,4 +116,5 @@ private:
     bool m_messageGiven = false;
     bool m_recoveryQueued = false;
     std::unique_ptr<RecordWriter> m_writer;
+    std::vector<RecordedRun> m_beforeOpen;
 };

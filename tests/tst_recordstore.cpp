@@ -71,9 +71,9 @@ private slots:
         const TextRef file = fileText(QStringLiteral("/home/learner/a, \"b\".txt"));
         {
             RecordStore store(path);
+            store.record(makeRun(lesson, 1'000'000, 30, 2, 400)); // kept until the file is open
             QCOMPARE(store.open(), RecordStore::State::Ready);
             QVERIFY(store.message().isEmpty());
-            store.record(makeRun(lesson, 1'000'000, 30, 2, 400));
             store.record(makeRun(file, 2'000'000, 20, 0, 200));
             store.record(makeRun(lesson, 3'000'000, 30, 4, 300));
         } // closing writes what is queued
