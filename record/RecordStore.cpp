@@ -29,7 +29,8 @@ QString newConnectionName(const char *role)
 }
 
 // SQLite's primary result codes that matter here.
-enum SqliteCode { Busy = 5, Corrupt = 11, Full = 13, NotADb = 26 };
+enum SqliteCode { Perm = 3, Busy = 5, ReadOnly = 8, IoErr = 10, Corrupt = 11, Full = 13, CantOpen = 14,
+                  NotADb = 26 };
 
 int codeOf(const QSqlError &e)
 {
@@ -43,6 +44,25 @@ int codeOf(const QSqlError &e)
 bool isCorruption(int code)
 {
     return code == Corrupt || code == NotADb;
+}
+
+// Why the record cannot be written, for the learner; SQLite's own words in
+// brackets for whoever looks further.
+QString reasonOf(const QSqlError &e)
+{
+    const QString detail = QStringLiteral("（%1）").arg(e.databaseText().isEmpty() ? e.text() : e.databaseText());
+    switch (codeOf(e)) {
+    case Full:
+        return QStringLiteral("磁碟已滿");
+    case Perm:
+    case ReadOnly:
+    case CantOpen:
+        return QStringLiteral("資料夾或檔案不能寫入") + detail;
+    case IoErr:
+        return QStringLiteral("讀寫磁碟時發生錯誤") + detail;
+    default:
+        return e.text();
+    }
 }
 
 // Configures a fresh connection: waits for another writer's lock rather
@@ -330,9 +350,8 @@ private:
             QMetaObject::invokeMethod(m_store, &RecordStore::recoverFromDamage, Qt::QueuedConnection);
             return;
         }
-        const QString text = e.text();
-        QMetaObject::invokeMethod(m_store, [store = m_store, text, code] {
-            store->writerFailed(code == Full ? QStringLiteral("磁碟已滿") : text);
+        QMetaObject::invokeMethod(m_store, [store = m_store, reason = reasonOf(e)] {
+            store->writerFailed(reason);
         }, Qt::QueuedConnection);
     }
 
@@ -468,7 +487,7 @@ OpenAttempt openAndMigrate(const QString &connection, const QString &path)
         error = RecordSchema::migrate(db);
     if (error.isValid()) {
         a.code = codeOf(error);
-        a.text = error.text();
+        a.text = reasonOf(error);
         db.close();
         return a;
     }
@@ -518,7 +537,7 @@ bool RecordStore::startAfresh()
     m_movedAside = aside;
     const OpenAttempt a = openAndMigrate(m_readConnection, m_path);
     if (!a.ok) {
-        disable(a.code == Full ? QStringLiteral("磁碟已滿") : a.text);
+        disable(a.text);
         return false;
     }
     m_state = State::Recovered;
@@ -547,7 +566,7 @@ RecordStore::State RecordStore::open()
         if (a.code == RecordSchema::kNewerSchema)
             return disable(QStringLiteral("這個紀錄檔是較新版本的程式建立的"));
         if (!isCorruption(a.code) && !unreadable)
-            return disable(a.code == Full ? QStringLiteral("磁碟已滿") : a.text);
+            return disable(a.text);
         if (!startAfresh())
             return m_state;
     } else {
