@@ -163,13 +163,12 @@ WeakKeyDrill MakeWeakKeyDrill(const std::vector<KeyTotal> &totals)
             dealt = true;
         }
         if (!dealt) {
-            // Quotas spent (a key had no characters): the weakest key fills up.
-            for (std::size_t r = 0; r < n; ++r) {
-                if (!lists[r].empty()) {
-                    quota[r] = kDrillCharacters - static_cast<int>(d.table.size());
-                    break;
-                }
-            }
+            // Quotas spent (a key had no characters): the weakest key with
+            // characters fills up.
+            const auto r = std::find_if(lists.begin(), lists.end(), [](const auto &l) { return !l.empty(); });
+            if (r == lists.end())
+                break;
+            quota[static_cast<std::size_t>(r - lists.begin())] = kDrillCharacters - static_cast<int>(d.table.size());
         }
     }
     return d;
