@@ -32,7 +32,7 @@ PYTHON ?= $(shell test -x /usr/bin/python3 && echo /usr/bin/python3 || echo pyth
 bench:
 	./scripts/setup.sh bench
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup
+	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup bench_record
 	@echo "== $$(date -u '+%Y-%m-%d %H:%M UTC'), $$(nproc) cores, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $$(awk '/MemTotal/ {printf "%.1f GiB", $$2 / 1048576}' /proc/meminfo)"
 	@echo "== loading and laying out practice files"
 	$(RELEASE)/bench/bench_layout
@@ -44,6 +44,8 @@ bench:
 	$(PYTHON) bench/bench_window.py $(RELEASE)/app/quillory $(RELEASE)/bench/bare_window
 	@echo "== where start-up time goes"
 	$(RELEASE)/bench/bench_startup
+	@echo "== the learner's record at 10,000 runs"
+	$(RELEASE)/bench/bench_record
 
 # A Debian package of a release build, in $(RELEASE)/.
 package:

@@ -23,6 +23,8 @@ void PracticeRun::start(std::vector<QString> symbols, qint64 now)
     runStartTime = now;
     m_now = now;
     m_inProgress = true;
+    if (m_listener)
+        m_listener->runStarted(posCount, now);
     if (posCount < 1) {
         finish(true);
         return;
@@ -46,6 +48,8 @@ void PracticeRun::beginPosition(qint16 pos)
         m_key = KeyOfSymbol(c);
         expectedKey = m_key;
     }
+    if (m_listener)
+        m_listener->positionBegun(pos, m_key, m_now);
     if (m_display)
         m_display->beginPosition(pos, m_key);
     typedKey = 0;
@@ -58,7 +62,12 @@ KeyNumber PracticeRun::keyTyped(qint16 keyAscii, qint64 now)
     const KeyNumber b = BaseKeyOf(keyAscii);
     if (!charMode && typedKey != kInterrupt)
         typedKey = b;
-    if (m_inProgress && typedKey != expectedKey && typedKey != kInterrupt && typedKey != 8) {
+    if (!m_inProgress || typedKey == kInterrupt || typedKey == 8)
+        return b;
+    const bool right = typedKey == expectedKey;
+    if (m_listener)
+        m_listener->keystrokeJudged(curPos, m_key, b, right, now);
+    if (!right) {
         ++wrongCount;
         if (m_display)
             m_display->wrongCounted();
@@ -108,6 +117,8 @@ void PracticeRun::finish(bool completed)
     m_outcome.elapsedMs = std::max<qint64>(0, m_now - runStartTime);
     m_outcome.elapsedSeconds = static_cast<qint32>(m_outcome.elapsedMs / 1000);
     m_outcome.typedKey = typedKey;
+    if (m_listener)
+        m_listener->runFinished(m_outcome);
     if (m_display)
         m_display->runEnded(m_outcome);
 }

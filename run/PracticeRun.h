@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "practice/KeyCatalogue.h"
+#include "run/RunListener.h"
 #include "run/RunOutcome.h"
 
 // What the window shows for the run; the run calls these in the order a
@@ -45,6 +46,8 @@ public:
     qint32 elapsedSeconds = 0;
 
     void setDisplay(RunDisplay *display) { m_display = display; }
+    // Whoever keeps the run's figures; none by default.
+    void setListener(RunListener *listener) { m_listener = listener; }
 
     // Whether a run is in progress: the one answer the window's clock follows.
     bool inProgress() const { return m_inProgress; }
@@ -59,18 +62,18 @@ public:
     // without positions, or of such positions only, ends at once.
     void start(std::vector<QString> symbols, qint64 now);
 
-    // A character typed at time now (its code; 27 Esc, 8 Backspace): stores
-    // it in typedKey, as the key number in Zhuyin mode, and counts it wrong
-    // when it is not what the position needs. Returns the key number of the
-    // character.
+    // A typed character (its code; 27 Esc, 8 Backspace) at monotonic time
+    // now: stores it in typedKey, as the key number in Zhuyin mode, and counts
+    // it wrong when it is not what the position needs. Returns the key number
+    // of the character.
     KeyNumber keyTyped(qint16 keyAscii, qint64 now);
 
     // The run looks at typedKey: an interruption ends the run; otherwise the
     // echo shows the key and a match accepts the position.
     void advance();
 
-    // The interrupt command, given at time now: the run ends at its next look
-    // at typedKey.
+    // The interrupt command at monotonic time now: the run ends at its next
+    // look at typedKey.
     void requestInterrupt(qint64 now)
     {
         typedKey = kInterrupt;
@@ -85,6 +88,7 @@ private:
     void finish(bool completed);
 
     RunDisplay *m_display = nullptr;
+    RunListener *m_listener = nullptr;
     std::vector<QString> m_symbols;
     bool m_inProgress = false;
     KeyNumber m_key = 0;
