@@ -62,6 +62,7 @@ void Form1::RunPractice()
     Timer1->start();
     picWindow->picWd->setFocus();
 
+    recorder.setContext({currentText, speedClass, checkedLayout()});
     std::vector<QString> symbols;
     symbols.reserve(textLayout.positions.size());
     for (const PositionCell &c : textLayout.positions)
@@ -76,7 +77,7 @@ void Form1::setRunLocked(bool locked)
     cmdStart->setEnabled(!locked);
     cmdEnd->setEnabled(!locked);
     mnuOpen->setEnabled(!locked);
-    for (QMenu *m : {mnuB, mnuD, mnuC, mnuE})
+    for (QMenu *m : {mnuB, mnuD, mnuC, mnuR, mnuE})
         m->menuAction()->setEnabled(!locked);
     frmKeySet->setEnabled(!locked);
     lblEsc->setVisible(locked);
@@ -177,6 +178,7 @@ void Form1::ShowRunReport()
     picKey->setFill(3, Palette::EnterShift);
     setRunLocked(false);
     cmdStart->setFocus();
+    ShowRecordProblem();
 }
 
 // --- Clock and speed meter -------------------------------------------------
