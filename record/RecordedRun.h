@@ -91,7 +91,7 @@ struct RunSummary {
 
 struct RecordedRun {
     RunSummary run;
-    std::vector<KeyStat> keys;         // by key number, keys that were needed or pressed
+    std::vector<KeyStat> keys;         // by key number, the keys that were needed
     std::vector<Confusion> confusions; // by expected, then typed key
 };
 
