@@ -171,8 +171,12 @@ class RecordWriter : public QThread {
 public:
     using Task = std::function<QSqlError(QSqlDatabase &, Batch &)>;
 
-    RecordWriter(RecordStore *store, QString path) : m_store(store), m_path(std::move(path)) {}
+    RecordWriter(RecordStore *store, QString path, std::deque<Task> pending = {})
+        : m_store(store), m_path(std::move(path)), m_queue(std::move(pending))
+    {
+    }
 
+    // Writes what is queued (unless writing failed), then stops.
     ~RecordWriter() override
     {
         {
@@ -183,11 +187,11 @@ public:
         wait();
     }
 
-    // Queues a task unless writing has failed; false if it was dropped.
+    // Queues a task; false if writing has failed for good.
     bool post(Task task)
     {
         QMutexLocker lock(&m_mutex);
-        if (m_failed)
+        if (m_failed && !m_corrupt)
             return false;
         m_queue.push_back(std::move(task));
         m_wake.wakeAll();
@@ -198,17 +202,26 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         QDeadlineTimer deadline(msecs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(msecs));
-        while (!m_queue.empty() || m_busy) {
+        while ((!m_queue.empty() && !m_failed) || m_busy) {
             if (!m_idle.wait(&m_mutex, deadline))
                 return false;
         }
         return true;
     }
 
+    // Writing failed for a reason other than a bad file.
     bool failed() const
     {
         QMutexLocker lock(&m_mutex);
-        return m_failed;
+        return m_failed && !m_corrupt;
+    }
+
+    // After the file was found bad: what is still to write, the task that
+    // met the damage first.
+    std::deque<Task> takePending()
+    {
+        QMutexLocker lock(&m_mutex);
+        return std::exchange(m_queue, {});
     }
 
 protected:
@@ -225,50 +238,70 @@ protected:
                 configure(db, &error);
             if (error.isValid())
                 fail(error);
-            Batch batch(db); // statements prepared once, used for every run
-            for (;;) {
-                Task task;
-                {
-                    QMutexLocker lock(&m_mutex);
-                    while (m_queue.empty() && !m_stop) {
-                        m_idle.wakeAll();
-                        m_wake.wait(&m_mutex);
-                    }
-                    if (m_queue.empty())
-                        break;
-                    task = std::move(m_queue.front());
-                    m_queue.pop_front();
-                    m_busy = !m_failed;
-                }
-                if (!m_busy)
-                    continue;
-                const QSqlError e = task(db, batch);
-                {
-                    QMutexLocker lock(&m_mutex);
-                    m_busy = false;
-                }
-                if (e.isValid())
-                    fail(e);
+            {
+                Batch batch(db); // statements prepared once, used for every run
+                loop(db, batch);
             }
             db.close();
-            QMutexLocker lock(&m_mutex);
-            m_idle.wakeAll();
         }
         QSqlDatabase::removeDatabase(name);
+        QMutexLocker lock(&m_mutex);
+        m_idle.wakeAll();
     }
 
 private:
+    void loop(QSqlDatabase &db, Batch &batch)
+    {
+        for (;;) {
+            Task task;
+            {
+                QMutexLocker lock(&m_mutex);
+                while ((m_queue.empty() || m_failed) && !m_stop) {
+                    m_idle.wakeAll();
+                    m_wake.wait(&m_mutex);
+                }
+                if (m_queue.empty() || m_failed)
+                    return;
+                task = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_busy = true;
+            }
+            // Another program holding the lock past the busy timeout: try again.
+            QSqlError e;
+            for (int tries = 0; tries < 3; ++tries) {
+                e = task(db, batch);
+                if (codeOf(e) != Busy)
+                    break;
+            }
+            {
+                QMutexLocker lock(&m_mutex);
+                m_busy = false;
+                if (isCorruption(codeOf(e)))
+                    m_queue.push_front(std::move(task));
+            }
+            if (e.isValid())
+                fail(e);
+        }
+    }
+
     void fail(const QSqlError &e)
     {
+        const int code = codeOf(e);
         {
             QMutexLocker lock(&m_mutex);
             if (m_failed)
                 return;
             m_failed = true;
-            m_queue.clear();
+            m_corrupt = isCorruption(code);
+            if (!m_corrupt)
+                m_queue.clear();
+            m_idle.wakeAll();
+        }
+        if (isCorruption(code)) {
+            QMetaObject::invokeMethod(m_store, &RecordStore::recoverFromDamage, Qt::QueuedConnection);
+            return;
         }
         const QString text = e.text();
-        const int code = codeOf(e);
         QMetaObject::invokeMethod(m_store, [store = m_store, text, code] {
             store->writerFailed(code == Full ? QStringLiteral("磁碟已滿") : text);
         }, Qt::QueuedConnection);
@@ -283,6 +316,7 @@ private:
     bool m_busy = false;
     bool m_stop = false;
     bool m_failed = false;
+    bool m_corrupt = false;
 };
 
 // --- Writing one run ---------------------------------------------------------
@@ -420,61 +454,101 @@ void dropConnection(const QString &connection)
 
 } // namespace
 
+RecordStore::State RecordStore::disable(const QString &reason)
+{
+    m_state = State::Disabled;
+    m_message = QStringLiteral("無法寫入學習紀錄檔 %1：%2\n可以照常練習，但這次執行的練習不會記錄。")
+                    .arg(QDir::toNativeSeparators(m_path), reason);
+    if (!m_readConnection.isEmpty()) {
+        dropConnection(m_readConnection);
+        m_readConnection.clear();
+    }
+    return m_state;
+}
+
+bool RecordStore::startAfresh()
+{
+    // Keep the bad file under a dated name beside the new one.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = m_path + QStringLiteral(".bad-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = m_path + QStringLiteral(".bad-") + stamp + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(m_path, aside)) {
+        disable(QStringLiteral("紀錄檔已損壞，也無法改名保存"));
+        return false;
+    }
+    // The journal of a bad file must not be applied to the new one.
+    if (QFileInfo::exists(m_path + QStringLiteral("-wal")))
+        QFile::rename(m_path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(m_path + QStringLiteral("-shm"));
+    m_movedAside = aside;
+    const OpenAttempt a = openAndMigrate(m_readConnection, m_path);
+    if (!a.ok) {
+        disable(a.code == Full ? QStringLiteral("磁碟已滿") : a.text);
+        return false;
+    }
+    m_state = State::Recovered;
+    m_message = QStringLiteral("學習紀錄檔 %1 已損壞，無法讀取。\n原來的檔案已改名為 %2 保留，"
+                               "並已建立新的學習紀錄檔。")
+                    .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
+    return true;
+}
+
 RecordStore::State RecordStore::open()
 {
     if (m_state != State::Closed)
         return m_state;
-    const QFileInfo file(m_path);
-    auto disable = [this](const QString &reason) {
-        m_state = State::Disabled;
-        m_message = QStringLiteral("無法寫入學習紀錄檔 %1：%2\n可以照常練習，但這次執行的練習不會記錄。")
-                        .arg(QDir::toNativeSeparators(m_path), reason);
-        m_messageGiven = true;
-        if (!m_readConnection.isEmpty()) {
-            dropConnection(m_readConnection);
-            m_readConnection.clear();
-        }
-        return m_state;
-    };
-    if (!QDir().mkpath(file.absolutePath()))
-        return disable(QStringLiteral("無法建立資料夾 %1").arg(QDir::toNativeSeparators(file.absolutePath())));
+    m_messageGiven = true; // open() returns its message
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return disable(QStringLiteral("無法建立資料夾 %1").arg(QDir::toNativeSeparators(folder)));
 
     m_readConnection = newConnectionName("read");
-    OpenAttempt a = openAndMigrate(m_readConnection, m_path);
-    const bool unreadable = !a.ok && file.exists() && (a.code == CantOpen || a.code == IoErr)
-                            && !QFileInfo(m_path).isReadable();
-    if (a.code == RecordSchema::kNewerSchema)
-        return disable(QStringLiteral("這個紀錄檔是較新版本的程式建立的"));
-    if (!a.ok && (isCorruption(a.code) || unreadable)) {
+    const OpenAttempt a = openAndMigrate(m_readConnection, m_path);
+    if (!a.ok) {
         dropConnection(m_readConnection);
-        // Keep the bad file under a dated name beside the new one.
-        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QString aside = m_path + QStringLiteral(".bad-") + stamp;
-        for (int n = 2; QFileInfo::exists(aside); ++n)
-            aside = m_path + QStringLiteral(".bad-") + stamp + QLatin1Char('-') + QString::number(n);
-        if (!QFile::rename(m_path, aside))
-            return disable(QStringLiteral("紀錄檔已損壞，也無法改名保存"));
-        // The journal of a bad file must not be applied to the new one.
-        if (QFileInfo::exists(m_path + QStringLiteral("-wal")))
-            QFile::rename(m_path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
-        QFile::remove(m_path + QStringLiteral("-shm"));
-        m_movedAside = aside;
-        a = openAndMigrate(m_readConnection, m_path);
-        if (a.ok) {
-            m_state = State::Recovered;
-            m_message = QStringLiteral("學習紀錄檔 %1 已損壞，無法讀取。\n原來的檔案已改名為 %2 保留，"
-                                       "並已建立新的學習紀錄檔。")
-                            .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
-            m_messageGiven = true;
-        }
-    }
-    if (!a.ok)
-        return disable(a.code == Full ? QStringLiteral("磁碟已滿") : a.text);
-    if (m_state != State::Recovered)
+        const bool unreadable = QFileInfo::exists(m_path) && !QFileInfo(m_path).isReadable();
+        if (a.code == RecordSchema::kNewerSchema)
+            return disable(QStringLiteral("這個紀錄檔是較新版本的程式建立的"));
+        if (!isCorruption(a.code) && !unreadable)
+            return disable(a.code == Full ? QStringLiteral("磁碟已滿") : a.text);
+        if (!startAfresh())
+            return m_state;
+    } else {
         m_state = State::Ready;
+        m_messageGiven = false;
+    }
     m_writer = std::make_unique<RecordWriter>(this, m_path);
     m_writer->start();
     return m_state;
+}
+
+void RecordStore::recoverFromDamage()
+{
+    m_recoveryQueued = false;
+    if (!m_writer || m_state == State::Disabled)
+        return;
+    std::deque<RecordWriter::Task> pending = m_writer->takePending();
+    m_writer.reset();
+    dropConnection(m_readConnection);
+    const bool fresh = startAfresh();
+    if (fresh) {
+        // What was still to be written goes into the new file.
+        m_writer = std::make_unique<RecordWriter>(this, m_path, std::move(pending));
+        m_writer->start();
+    }
+    if (!m_messageGiven) {
+        m_messageGiven = true;
+        emit problem(m_message);
+    }
+}
+
+void RecordStore::noteReadError(const QSqlQuery &q)
+{
+    if (isCorruption(codeOf(q.lastError())) && !m_recoveryQueued) {
+        m_recoveryQueued = true;
+        QMetaObject::invokeMethod(this, &RecordStore::recoverFromDamage, Qt::QueuedConnection);
+    }
 }
 
 void RecordStore::writerFailed(const QString &reason)
@@ -511,6 +585,13 @@ bool RecordStore::readable()
 
 std::vector<RunSummary> RecordStore::runs(const RunFilter &filter)
 {
+    if (filter.textId)
+        return queryRuns(QStringLiteral("WHERE text_id = ?"), filter.textId);
+    return queryRuns(QString(), QVariant());
+}
+
+std::vector<RunSummary> RecordStore::queryRuns(const QString &where, const QVariant &value)
+{
     std::vector<RunSummary> out;
     if (!readable())
         return out;
@@ -522,15 +603,16 @@ std::vector<RunSummary> RecordStore::runs(const RunFilter &filter)
         q.exec(QStringLiteral("SELECT id, kind, menu, item, caption, path, file_name, content_hash FROM texts"));
         while (q.next())
             texts.emplace(q.value(0).toLongLong(), textOf(q, 1));
+        noteReadError(q);
     }
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, text_id, started_at, speed_class, layout, completed, elapsed_s, "
                              "elapsed_ms, pos_count, pos_typed, right_count, wrong_count, speed, accuracy, "
                              "figures_reported FROM runs %1 ORDER BY started_at DESC, id DESC")
-                  .arg(filter.textId ? QStringLiteral("WHERE text_id = ?") : QString()));
-    if (filter.textId)
-        q.addBindValue(filter.textId);
+                  .arg(where));
+    if (value.isValid())
+        q.addBindValue(value);
     q.exec();
     while (q.next()) {
         RunSummary s;
@@ -553,6 +635,7 @@ std::vector<RunSummary> RecordStore::runs(const RunFilter &filter)
         s.figuresReported = q.value(14).toBool();
         out.push_back(std::move(s));
     }
+    noteReadError(q);
     return out;
 }
 
@@ -579,6 +662,7 @@ std::vector<RunPoint> RecordStore::series(const RunFilter &filter)
         p.completed = q.value(5).toBool();
         out.push_back(p);
     }
+    noteReadError(q);
     return out;
 }
 
@@ -600,6 +684,7 @@ std::vector<TextSummary> RecordStore::texts()
         s.lastRunAt = QDateTime::fromMSecsSinceEpoch(q.value(9).toLongLong(), Qt::UTC);
         out.push_back(std::move(s));
     }
+    noteReadError(q);
     return out;
 }
 
@@ -616,6 +701,7 @@ std::vector<KeyTotal> RecordStore::keyTotals()
         q.exec(QStringLiteral("SELECT key, bucket, count FROM key_times ORDER BY key, bucket"));
         while (q.next())
             times[q.value(0).toInt()].emplace_back(q.value(1).toInt(), q.value(2).toLongLong());
+        noteReadError(q);
     }
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -632,6 +718,7 @@ std::vector<KeyTotal> RecordStore::keyTotals()
             t.medianMs = RecordSchema::medianOfBuckets(it->second);
         out.push_back(t);
     }
+    noteReadError(q);
     return out;
 }
 
@@ -654,6 +741,7 @@ std::vector<Confusion> RecordStore::topConfusions(int n)
     while (q.next())
         out.push_back({static_cast<KeyNumber>(q.value(0).toInt()), static_cast<KeyNumber>(q.value(1).toInt()),
                        q.value(2).toLongLong()});
+    noteReadError(q);
     return out;
 }
 
@@ -664,6 +752,7 @@ qint64 RecordStore::totalKeystrokes()
     QSqlQuery q(QSqlDatabase::database(m_readConnection, false));
     if (q.exec(QStringLiteral("SELECT TOTAL(right_count + wrong) FROM key_totals")) && q.next())
         return static_cast<qint64>(q.value(0).toDouble());
+    noteReadError(q);
     return 0;
 }
 
@@ -672,12 +761,8 @@ RecordedRun RecordStore::runDetails(qint64 runId)
     RecordedRun r;
     if (!readable())
         return r;
-    for (const RunSummary &s : runs()) {
-        if (s.id == runId) {
-            r.run = s;
-            break;
-        }
-    }
+    if (std::vector<RunSummary> one = queryRuns(QStringLiteral("WHERE id = ?"), runId); !one.empty())
+        r.run = std::move(one.front());
     QSqlDatabase db = QSqlDatabase::database(m_readConnection, false);
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -694,6 +779,7 @@ RecordedRun RecordStore::runDetails(qint64 runId)
         k.medianMs = q.value(4).isNull() ? -1 : q.value(4).toInt();
         r.keys.push_back(std::move(k));
     }
+    noteReadError(q);
     QSqlQuery c(db);
     c.setForwardOnly(true);
     c.prepare(QStringLiteral("SELECT expected_key, typed_key, count FROM run_confusions WHERE run_id = ? "
@@ -703,6 +789,7 @@ RecordedRun RecordStore::runDetails(qint64 runId)
     while (c.next())
         r.confusions.push_back({static_cast<KeyNumber>(c.value(0).toInt()),
                                 static_cast<KeyNumber>(c.value(1).toInt()), c.value(2).toLongLong()});
+    noteReadError(c);
     return r;
 }
 

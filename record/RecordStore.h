@@ -17,11 +17,13 @@
 // returned by open() or sent through problem(), at most once per store.
 
 #include <QObject>
+#include <QVariant>
 #include <QString>
 #include <memory>
 
 #include "record/RecordedRun.h"
 
+class QSqlQuery;
 class RecordWriter;
 
 class RecordStore : public QObject {
@@ -87,15 +89,21 @@ public:
     bool clear();
 
 signals:
-    // A write failed after open() (the disk filled up, the file went bad):
-    // recording is now off. Sent at most once per store, and never when
-    // open() already returned a message.
+    // Something went wrong after open(): a write failed (the disk filled up)
+    // and recording is now off, or damage was found in the file, which was
+    // then moved aside and a fresh one started (state() is Recovered). Sent
+    // at most once per store, and never when open() already returned a message.
     void problem(const QString &message);
 
 private:
     friend class RecordWriter;
     void writerFailed(const QString &message);
+    void recoverFromDamage();
+    void noteReadError(const QSqlQuery &query);
+    State disable(const QString &reason);
+    bool startAfresh();
     bool readable();
+    std::vector<RunSummary> queryRuns(const QString &where, const QVariant &value);
 
     QString m_path;
     QString m_readConnection;
@@ -103,5 +111,6 @@ private:
     QString m_movedAside;
     State m_state = State::Closed;
     bool m_messageGiven = false;
+    bool m_recoveryQueued = false;
     std::unique_ptr<RecordWriter> m_writer;
 };
