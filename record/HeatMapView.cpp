@@ -48,9 +48,9 @@ VbColor toVbColor(const QColor &c)
 
 // The strip under the keys, where the drawn keyboard has its finger legend,
 // holds the colour scale instead.
-constexpr int kScaleTop = 244;
-constexpr QRect kScaleBar(150, kScaleTop, 360, 12);
-constexpr QRect kNoFiguresSwatch(560, kScaleTop, 13, 13);
+constexpr int kStripTop = 244;
+constexpr QRect kScaleBar(150, kStripTop, 360, 12);
+constexpr QRect kNoFiguresSwatch(560, kStripTop, 13, 13);
 
 constexpr Element kFingerLegend[] = {
     Element::Shape2_0, Element::Shape2_1, Element::Shape2_2, Element::Shape2_3, Element::Shape2_4,
@@ -383,7 +383,7 @@ bool HeatMapView::event(QEvent *event)
 void HeatMapView::paintEvent(QPaintEvent *event)
 {
     KeyboardView::paintEvent(event);
-    if (event->rect().bottom() >= kScaleTop - 2) {
+    if (event->rect().bottom() >= kStripTop - 2) {
         QPainter p(this);
         p.setClipRegion(event->region());
         paintScale(p);
@@ -394,7 +394,7 @@ void HeatMapView::paintScale(QPainter &p)
 {
     p.setFont(Fonts::ming(9.75));
     p.setPen(Qt::black);
-    p.drawText(QRect(kScaleBar.left() - 90, kScaleTop - 2, 82, 16), Qt::AlignRight | Qt::AlignVCenter,
+    p.drawText(QRect(kScaleBar.left() - 90, kStripTop - 2, 82, 16), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("錯誤率"));
     QLinearGradient g(kScaleBar.topLeft(), kScaleBar.topRight());
     for (const Stop &s : kStops)
@@ -410,6 +410,6 @@ void HeatMapView::paintScale(QPainter &p)
     }
     p.setBrush(toQColor(kNoFigures));
     p.drawRoundedRect(QRectF(kNoFiguresSwatch).adjusted(0.5, 0.5, -0.5, -0.5), kSquareRadius, kSquareRadius);
-    p.drawText(QRect(kNoFiguresSwatch.right() + 6, kScaleTop - 2, 80, 16), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRect(kNoFiguresSwatch.right() + 6, kStripTop - 2, 80, 16), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("沒有紀錄"));
 }

@@ -32,8 +32,10 @@ QTreeWidget *makeList(QWidget *parent, const QString &name, const QStringList &h
     list->setHeaderLabels(headers);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setStretchLastSection(true);
+    list->header()->setDefaultAlignment(Qt::AlignCenter);
+    list->setFont(Fonts::ming(11.25));
     for (int c = 0; c + 1 < headers.size(); ++c)
-        list->setColumnWidth(c, c == 0 ? 56 : 72);
+        list->setColumnWidth(c, c == 0 ? 48 : 64);
     return list;
 }
 
@@ -204,7 +206,8 @@ QWidget *RecordWindow::createKeysPage()
     connect(picHeatMap, &HeatMapView::currentKeyChanged, this, &RecordWindow::showCurrentKey);
 
     lstWeakKeys = makeList(page, QStringLiteral("lstWeakKeys"),
-                           {QStringLiteral("鍵"), QStringLiteral("錯誤率"), QStringLiteral("需要／按錯")});
+                           {QStringLiteral("鍵"), QStringLiteral("錯誤率"), QStringLiteral("需要"),
+                            QStringLiteral("按錯"), QStringLiteral("按對約需")});
     lstWeakKeys->setAccessibleName(QStringLiteral("最弱的鍵"));
     lstConfusions = makeList(page, QStringLiteral("lstConfusions"),
                              {QStringLiteral("該按"), QStringLiteral("按成"), QStringLiteral("次數")});
@@ -259,17 +262,22 @@ void RecordWindow::reload()
     picHeatMap->setTotals(m_store.keyTotals());
     lstWeakKeys->clear();
     for (const KeyTotal &t : m_store.weakestKeys(10)) {
-        auto *item = new QTreeWidgetItem(lstWeakKeys, {KeyLabel(t.key), percent(t.errorRate),
-                                                       QStringLiteral("%1／%2").arg(t.expected).arg(t.wrong)});
+        // A key without a wrong keystroke is not weak.
+        if (t.wrong == 0)
+            continue;
+        auto *item = new QTreeWidgetItem(
+            lstWeakKeys, {KeyLabel(t.key), percent(t.errorRate), QString::number(t.expected),
+                          QString::number(t.wrong),
+                          t.medianMs >= 0 ? QStringLiteral("%1 秒").arg(t.medianMs / 1000.0, 0, 'f', 2) : QString()});
         item->setData(0, Qt::UserRole, int(t.key));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        for (int c = 1; c < 5; ++c)
+            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
     lstConfusions->clear();
     for (const Confusion &c : m_store.topConfusions(10)) {
         auto *item = new QTreeWidgetItem(lstConfusions, {KeyLabel(c.expected), KeyLabel(c.typed),
                                                          QString::number(c.count)});
         item->setData(0, Qt::UserRole, int(c.expected));
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     showCurrentKey();
     cmdClear->setEnabled(!m_model->runs().empty());

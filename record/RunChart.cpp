@@ -187,18 +187,30 @@ void RunChart::paintBackdrop(QPainter &p, const QRect &plot)
         x += 22 + fm.horizontalAdvance(caption) + 18;
     }
 
-    // Speed grid and axis (left); the speed classes as dashed lines.
-    const int step = m_speedTop > 10 ? 2 : 1;
+    // Speed grid and axis (left), labelled at least 20 pixels apart.
+    const double perUnit = plot.height() / m_speedTop;
+    int step = 1;
+    for (int s : {1, 2, 5, 10, 20, 50, 100}) {
+        step = s;
+        if (s * perUnit >= 20)
+            break;
+    }
     for (int v = 0; v <= int(m_speedTop); v += step) {
-        const int y = qRound(plot.bottom() - v / m_speedTop * plot.height());
-        const bool isClass = v >= 1 && v <= 4;
-        p.setPen(isClass ? QPen(kClassColor, 1, Qt::DashLine) : QPen(kGridColor, 1));
-        p.drawLine(plot.left(), y, plot.right(), y);
+        const int y = qRound(plot.bottom() - v * perUnit);
+        p.setPen(QPen(kGridColor, 1));
+        if (v > 0)
+            p.drawLine(plot.left(), y, plot.right(), y);
         p.setPen(kSpeedColor);
         p.drawText(QRect(0, y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(v));
-        if (isClass) {
+    }
+    // The speed classes as dashed lines, named while there is room.
+    for (int v = 1; v <= 4; ++v) {
+        const int y = qRound(plot.bottom() - v * perUnit);
+        p.setPen(QPen(kClassColor, 1, Qt::DashLine));
+        p.drawLine(plot.left(), y, plot.right(), y);
+        if (perUnit >= fm.height()) {
             p.setPen(kClassColor);
-            p.drawText(QRect(plot.left() + 4, y - 15, 60, 14), Qt::AlignLeft | Qt::AlignBottom,
+            p.drawText(QRect(plot.left() + 4, y - fm.height(), 60, fm.height()), Qt::AlignLeft | Qt::AlignBottom,
                        QString::fromUtf16(kClassCaptions[v - 1]));
         }
     }
