@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <unordered_map>
 
 #include "app/AppInfo.h"
 #include "app/Fonts.h"
@@ -254,14 +255,15 @@ void RecordWindow::reload()
         lblSummary->setText(QStringLiteral("共 %1 次練習，%2 次按鍵。").arg(runs.size()).arg(keystrokes));
     m_model->setRuns(std::move(runs));
 
-    fillTexts(m_store.texts());
+    fillTexts();
     const int at = cboText->findData(shownText);
     cboText->setCurrentIndex(at >= 0 ? at : 0);
     textChosen();
 
-    picHeatMap->setTotals(m_store.keyTotals());
+    std::vector<KeyTotal> totals = m_store.keyTotals();
+    picHeatMap->setTotals(totals);
     lstWeakKeys->clear();
-    for (const KeyTotal &t : m_store.weakestKeys(10)) {
+    for (const KeyTotal &t : WeakestKeys(std::move(totals), 10, 5)) {
         // A key without a wrong keystroke is not weak.
         if (t.wrong == 0)
             continue;
@@ -284,13 +286,23 @@ void RecordWindow::reload()
     cmdExport->setEnabled(!m_model->runs().empty());
 }
 
-void RecordWindow::fillTexts(const std::vector<TextSummary> &texts)
+// The texts with runs, most recently practised first, from the runs read.
+void RecordWindow::fillTexts()
 {
+    const std::vector<RunSummary> &runs = m_model->runs();
+    std::vector<std::pair<const RunSummary *, int>> texts; // newest run, count
+    std::unordered_map<qint64, std::size_t> at;
+    for (const RunSummary &r : runs) { // newest first
+        const auto [it, added] = at.try_emplace(r.textId, texts.size());
+        if (added)
+            texts.emplace_back(&r, 0);
+        ++texts[it->second].second;
+    }
     const QSignalBlocker block(cboText);
     cboText->clear();
-    cboText->addItem(QStringLiteral("全部文字（%1 次）").arg(m_model->runs().size()), qint64(0));
-    for (const TextSummary &t : texts)
-        cboText->addItem(QStringLiteral("%1（%2 次）").arg(t.text.label()).arg(t.runs), t.id);
+    cboText->addItem(QStringLiteral("全部文字（%1 次）").arg(runs.size()), qint64(0));
+    for (const auto &[newest, count] : texts)
+        cboText->addItem(QStringLiteral("%1（%2 次）").arg(newest->text.label()).arg(count), newest->textId);
 }
 
 void RecordWindow::textChosen()

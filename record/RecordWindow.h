@@ -69,7 +69,7 @@ signals:
 private:
     QWidget *createProgressPage();
     QWidget *createKeysPage();
-    void fillTexts(const std::vector<TextSummary> &texts);
+    void fillTexts();
     void textChosen();
     void sortChosen();
     void showCurrentKey();

@@ -270,7 +270,10 @@ void RunChart::paintEvent(QPaintEvent *)
     for (const auto &[line, color] : {std::pair{&m_accuracyLine, kAccuracyColor}, std::pair{&m_speedLine, kSpeedColor}}) {
         p.setPen(QPen(color, 1.5));
         p.setBrush(Qt::NoBrush);
-        p.drawPolyline(*line);
+        // Segment by segment: one stroked path of a jagged line with hundreds
+        // of vertices is many times slower to fill.
+        for (qsizetype i = 1; i < line->size(); ++i)
+            p.drawLine((*line)[i - 1], (*line)[i]);
         if (m_dots) {
             p.setBrush(color);
             p.setPen(Qt::NoPen);
