@@ -34,9 +34,10 @@ QTreeWidget *makeList(QWidget *parent, const QString &name, const QStringList &h
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setStretchLastSection(true);
     list->header()->setDefaultAlignment(Qt::AlignCenter);
-    list->setFont(Fonts::ming(11.25));
+    list->setFont(Fonts::ming(10.5));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int c = 0; c + 1 < headers.size(); ++c)
-        list->setColumnWidth(c, c == 0 ? 48 : 64);
+        list->setColumnWidth(c, c == 0 ? 44 : 60);
     return list;
 }
 
@@ -118,7 +119,7 @@ RecordWindow::RecordWindow(RecordStore &store, QWidget *parent) : QDialog(parent
             w->setAccessibleDescription(w->objectName());
     setAccessibleDescription(objectName());
 
-    resize(800, 640);
+    resize(820, 700);
 }
 
 QWidget *RecordWindow::createProgressPage()

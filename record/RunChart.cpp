@@ -231,12 +231,17 @@ void RunChart::paintBackdrop(QPainter &p, const QRect &plot)
     const int labelWidth = fm.horizontalAdvance(dateText(m_points.back().startedAt, withYear)) + 16;
     const int labels = std::clamp(plot.width() / labelWidth, 1, n);
     p.setPen(Qt::black);
+    QString last;
     for (int k = 0; k < labels; ++k) {
         const int i = labels == 1 ? n - 1 : int(qint64(k) * (n - 1) / (labels - 1));
+        const QString date = dateText(m_points[i].startedAt, withYear);
+        if (date == last)
+            continue; // several runs a day: the day once
+        last = date;
         const int lx = qRound(xOf(i));
         p.drawLine(lx, plot.bottom() + 1, lx, plot.bottom() + 4);
         p.drawText(QRect(lx - labelWidth / 2, plot.bottom() + 5, labelWidth, kBottom - 6),
-                   Qt::AlignHCenter | Qt::AlignTop, dateText(m_points[i].startedAt, withYear));
+                   Qt::AlignHCenter | Qt::AlignTop, date);
     }
 
     p.setPen(Qt::black);
