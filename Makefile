@@ -37,7 +37,7 @@ BASELINE_EXE = $(shell test -x $(BASELINE)/build/app/quillory && echo $(BASELINE
 bench: baseline
 	./scripts/setup.sh bench
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup bench_record_window
+	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup bench_record bench_record_window
 	@echo "== $$(date -u '+%Y-%m-%d %H:%M UTC'), $$(nproc) cores, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $$(awk '/MemTotal/ {printf "%.1f GiB", $$2 / 1048576}' /proc/meminfo)"
 	@echo "== loading and laying out practice files"
 	$(RELEASE)/bench/bench_layout
@@ -49,6 +49,8 @@ bench: baseline
 	$(PYTHON) bench/bench_window.py $(RELEASE)/app/quillory $(RELEASE)/bench/bare_window $(BASELINE_EXE)
 	@echo "== where start-up time goes"
 	$(RELEASE)/bench/bench_startup
+	@echo "== the learner's record at 10,000 runs"
+	$(RELEASE)/bench/bench_record
 	@echo "== the record window over 10,000 runs"
 	QT_QPA_PLATFORM=offscreen $(RELEASE)/bench/bench_record_window $(RELEASE)/bench-records
 

@@ -29,8 +29,7 @@ QString newConnectionName(const char *role)
 }
 
 // SQLite's primary result codes that matter here.
-enum SqliteCode { Perm = 3, Busy = 5, ReadOnly = 8, IoErr = 10, Corrupt = 11, Full = 13, CantOpen = 14,
-                  NotADb = 26 };
+enum SqliteCode { Busy = 5, Corrupt = 11, Full = 13, NotADb = 26 };
 
 int codeOf(const QSqlError &e)
 {
@@ -74,19 +73,6 @@ QString csvField(const QString &s)
     QString q = s;
     q.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-const char *const kSpeedClassCaptions[] = {"初學", "入門", "一般", "飆速"};
-const char *const kLayoutCaptions[] = {"小Enter鍵", "\\ 鍵在上", "\\ 鍵在下"};
-
-QString speedClassCaption(int c)
-{
-    return c >= 1 && c <= 4 ? QString::fromUtf8(kSpeedClassCaptions[c - 1]) : QString::number(c);
-}
-
-QString layoutCaption(int l)
-{
-    return l >= 0 && l <= 2 ? QString::fromUtf8(kLayoutCaptions[l]) : QString::number(l);
 }
 
 QVariant optionalValue(const std::optional<double> &v)
@@ -144,8 +130,30 @@ public:
         return true;
     }
 
+    // Rows of `width` values each (flattened), inserted many to a statement:
+    // pattern has %1 where the rows' "(?, …)" groups go. Statements of 64,
+    // 32, … 1 rows, so that few of them are prepared.
+    bool execRows(const QString &pattern, int width, const QVariantList &values)
+    {
+        const int rows = static_cast<int>(values.size()) / width;
+        for (int from = 0, n = 64; from < rows && !m_error.isValid(); from += n) {
+            while (n > rows - from)
+                n /= 2;
+            QString group = QStringLiteral("(?") + QStringLiteral(", ?").repeated(width - 1) + QLatin1Char(')');
+            QStringList groups(n, group);
+            QSqlQuery &q = prepare(pattern.arg(groups.join(QStringLiteral(", "))));
+            for (int i = 0; i < n * width; ++i)
+                q.bindValue(i, values[from * width + i]);
+            if (!q.exec())
+                m_error = q.lastError();
+        }
+        return !m_error.isValid();
+    }
+
     QSqlQuery &last(const QString &sql) { return prepare(sql); }
     QSqlError error() const { return m_error; }
+    // Forgets the error of an earlier transaction.
+    void begin() { m_error = QSqlError(); }
 
 private:
     QSqlDatabase &m_db;
@@ -169,6 +177,8 @@ QSqlError execPlain(QSqlDatabase &db, const QString &sql)
 // returns the error that stopped it, or an invalid QSqlError.
 class RecordWriter : public QThread {
 public:
+    static constexpr int kCheckpointAfterMs = 1500;
+
     using Task = std::function<QSqlError(QSqlDatabase &, Batch &)>;
 
     RecordWriter(RecordStore *store, QString path, std::deque<Task> pending = {})
@@ -252,13 +262,31 @@ protected:
 private:
     void loop(QSqlDatabase &db, Batch &batch)
     {
+        // Commits only append to the write-ahead log; copying it into the
+        // database (a checkpoint, which waits for the disk) is left for a
+        // moment without writes, so that no run waits for it. Past 10000
+        // pages (40 MiB, some 300 runs without a pause) SQLite copies at a
+        // commit all the same.
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_autocheckpoint = 10000"));
+        bool logged = false; // commits not yet copied into the database
         for (;;) {
             Task task;
             {
                 QMutexLocker lock(&m_mutex);
                 while ((m_queue.empty() || m_failed) && !m_stop) {
                     m_idle.wakeAll();
-                    m_wake.wait(&m_mutex);
+                    if (logged && !m_failed) {
+                        if (m_wake.wait(&m_mutex, QDeadlineTimer(kCheckpointAfterMs)))
+                            continue;
+                        if (!m_queue.empty() || m_stop)
+                            continue;
+                        lock.unlock();
+                        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+                        lock.relock();
+                        logged = false;
+                    } else {
+                        m_wake.wait(&m_mutex);
+                    }
                 }
                 if (m_queue.empty() || m_failed)
                     return;
@@ -273,6 +301,7 @@ private:
                 if (codeOf(e) != Busy)
                     break;
             }
+            logged = true;
             {
                 QMutexLocker lock(&m_mutex);
                 m_busy = false;
@@ -327,6 +356,7 @@ QSqlError writeRun(QSqlDatabase &db, Batch &b, const RecordedRun &r)
 {
     if (QSqlError e = execPlain(db, QStringLiteral("BEGIN IMMEDIATE")); e.isValid())
         return e;
+    b.begin();
     const RunSummary &s = r.run;
     const TextRef &t = s.text;
     const QString textSql = QStringLiteral(
@@ -352,32 +382,35 @@ QSqlError writeRun(QSqlDatabase &db, Batch &b, const RecordedRun &r)
                         int(s.figuresReported)}))
         runId = b.last(runSql).lastInsertId().toLongLong();
 
+    QVariantList keyRows, totalRows, timeRows, confusionRows, confusionTotalRows;
     std::map<std::pair<int, int>, qint64> buckets; // (key, bucket) → keystrokes
     for (const KeyStat &k : r.keys) {
-        b.exec(QStringLiteral("INSERT INTO run_keys(run_id, key, expected, right_count, wrong, median_ms) "
-                              "VALUES(?, ?, ?, ?, ?, ?)"),
-               {runId, int(k.key), k.expected, k.right, k.wrong,
-                k.medianMs >= 0 ? QVariant(k.medianMs) : QVariant(QMetaType::fromType<int>())});
-        b.exec(QStringLiteral("INSERT INTO key_totals(key, expected, right_count, wrong) VALUES(?, ?, ?, ?) "
-                              "ON CONFLICT(key) DO UPDATE SET expected = expected + excluded.expected, "
-                              "right_count = right_count + excluded.right_count, "
-                              "wrong = wrong + excluded.wrong"),
-               {int(k.key), k.expected, k.right, k.wrong});
+        keyRows << runId << int(k.key) << k.expected << k.right << k.wrong
+                << (k.medianMs >= 0 ? QVariant(k.medianMs) : QVariant(QMetaType::fromType<int>()));
+        totalRows << int(k.key) << k.expected << k.right << k.wrong;
         for (qint32 ms : k.timesMs)
             ++buckets[{k.key, RecordSchema::timeBucket(ms)}];
     }
     for (const auto &[kb, n] : buckets)
-        b.exec(QStringLiteral("INSERT INTO key_times(key, bucket, count) VALUES(?, ?, ?) "
-                              "ON CONFLICT(key, bucket) DO UPDATE SET count = count + excluded.count"),
-               {kb.first, kb.second, n});
+        timeRows << kb.first << kb.second << n;
     for (const Confusion &c : r.confusions) {
-        b.exec(QStringLiteral("INSERT INTO run_confusions(run_id, expected_key, typed_key, count) "
-                              "VALUES(?, ?, ?, ?)"),
-               {runId, int(c.expected), int(c.typed), c.count});
-        b.exec(QStringLiteral("INSERT INTO confusion_totals(expected_key, typed_key, count) VALUES(?, ?, ?) "
-                              "ON CONFLICT(expected_key, typed_key) DO UPDATE SET count = count + excluded.count"),
-               {int(c.expected), int(c.typed), c.count});
+        confusionRows << runId << int(c.expected) << int(c.typed) << c.count;
+        confusionTotalRows << int(c.expected) << int(c.typed) << c.count;
     }
+    b.execRows(QStringLiteral("INSERT INTO run_keys(run_id, key, expected, right_count, wrong, median_ms) "
+                              "VALUES %1"), 6, keyRows);
+    b.execRows(QStringLiteral("INSERT INTO key_totals(key, expected, right_count, wrong) VALUES %1 "
+                              "ON CONFLICT(key) DO UPDATE SET expected = expected + excluded.expected, "
+                              "right_count = right_count + excluded.right_count, wrong = wrong + excluded.wrong"),
+               4, totalRows);
+    b.execRows(QStringLiteral("INSERT INTO key_times(key, bucket, count) VALUES %1 "
+                              "ON CONFLICT(key, bucket) DO UPDATE SET count = count + excluded.count"),
+               3, timeRows);
+    b.execRows(QStringLiteral("INSERT INTO run_confusions(run_id, expected_key, typed_key, count) VALUES %1"), 4,
+               confusionRows);
+    b.execRows(QStringLiteral("INSERT INTO confusion_totals(expected_key, typed_key, count) VALUES %1 "
+                              "ON CONFLICT(expected_key, typed_key) DO UPDATE SET count = count + excluded.count"),
+               3, confusionTotalRows);
     if (b.error().isValid()) {
         execPlain(db, QStringLiteral("ROLLBACK"));
         return b.error();
@@ -499,6 +532,8 @@ RecordStore::State RecordStore::open()
     if (m_state != State::Closed)
         return m_state;
     m_messageGiven = true; // open() returns its message
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        return disable(QStringLiteral("找不到 Qt 的 SQLite 資料庫驅動程式（Debian 套件 libqt6sql6-sqlite）"));
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder))
         return disable(QStringLiteral("無法建立資料夾 %1").arg(QDir::toNativeSeparators(folder)));
@@ -812,8 +847,8 @@ bool RecordStore::exportCsv(const QString &filePath, QString *error)
             localTime(s.startedAt),
             s.text.label(),
             s.text.path,
-            speedClassCaption(s.speedClass),
-            layoutCaption(s.layout),
+            SpeedClassCaption(s.speedClass),
+            LayoutCaption(s.layout),
             s.completed ? QStringLiteral("打完") : QStringLiteral("中斷"),
             QString::number(s.elapsedSeconds),
             QString::number(s.posCount),

@@ -11,6 +11,8 @@
 // open() (the window's), return plain structs, and see every run queued
 // before them (they wait for the queue first).
 //
+// A store is used from one thread (the window's); it is not shared.
+//
 // Errors never stop practice. A corrupt or unreadable file is moved aside
 // (kept, its name dated) and a fresh one started; a folder that cannot be
 // written (read-only, full) turns recording off. Either way one message is

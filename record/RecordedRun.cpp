@@ -102,3 +102,19 @@ QString KeyLabel(KeyNumber key)
         return QString::fromUtf16(k->lower);
     return QStringLiteral("?");
 }
+
+QString SpeedClassCaption(qint16 speedClass)
+{
+    static const char16_t *const captions[] = {u"初學", u"入門", u"一般", u"飆速"};
+    if (speedClass >= 1 && speedClass <= 4)
+        return QString::fromUtf16(captions[speedClass - 1]);
+    return QString::number(speedClass);
+}
+
+QString LayoutCaption(qint16 layout)
+{
+    static const char16_t *const captions[] = {u"小Enter鍵", u"\\ 鍵在上", u"\\ 鍵在下"};
+    if (layout >= 0 && layout <= 2)
+        return QString::fromUtf16(captions[layout]);
+    return QString::number(layout);
+}

@@ -134,6 +134,11 @@ struct RunFilter {
 // least minExpected times; ties go to the slower key, then the lower number.
 std::vector<KeyTotal> WeakestKeys(std::vector<KeyTotal> totals, int n, qint64 minExpected);
 
+// The captions of the window's speed classes 1 … 4 ("初學" … "飆速") and
+// keyboard layouts 0 … 2 ("小Enter鍵", "\ 鍵在上", "\ 鍵在下").
+QString SpeedClassCaption(qint16 speedClass);
+QString LayoutCaption(qint16 layout);
+
 // How a key is named in the record: its Zhuyin symbol or tone mark, "ˉ" for
 // the space bar (the first tone), otherwise its legend ("A", ";"); "?" for 0.
 QString KeyLabel(KeyNumber key);

@@ -57,14 +57,15 @@ private slots:
         Harness h;
         RunContext context{TextRef::builtIn(Lessons::Menu::Base, 13), 2, 1};
         h.recorder.setContext(context);
-        // ㄅ ㄉ ˋ ㄅ and a first tone (the space bar, judged as a character).
-        h.run.start(symbols({u"ㄅ", u"ㄉ", u"ˋ", u"ㄅ", u" "}), 1000);
-        h.type({{'2', 1100}, {'1', 1300}});             // ㄉ for ㄅ, then ㄅ: 300 ms
+        // ㄅ ㄉ ˋ ㄅ ㄅ and a first tone (the space bar, judged as a character).
+        h.run.start(symbols({u"ㄅ", u"ㄉ", u"ˋ", u"ㄅ", u"ㄅ", u" "}), 1000);
+        h.type({{'2', 1100}, {'1', 1300}});             // ㄉ for ㄅ, then ㄅ: 300 ms from the start
         h.type({{'2', 1500}});                          // ㄉ: 200 ms
         h.type({{'3', 1600}, {'3', 1700}, {'4', 2000}}); // ˇ twice for ˋ: 500 ms
         h.type({{'1', 2100}});                          // ㄅ: 100 ms
+        h.type({{'1', 2900}});                          // ㄅ: 800 ms
         h.run.elapsedSeconds = 1;                       // the clock's last tick
-        h.type({{'a', 2200}, {' ', 2400}});             // A for the space: 300 ms
+        h.type({{'a', 3000}, {' ', 3200}});             // A for the space: 300 ms
         QCOMPARE(h.recorded.size(), std::size_t(1));
 
         const RunSummary &s = h.recorded[0].run;
@@ -73,21 +74,21 @@ private slots:
         QCOMPARE(s.layout, qint16(1));
         QCOMPARE(s.startedAt, QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC));
         QVERIFY(s.completed);
-        QCOMPARE(s.posCount, 5);
-        QCOMPARE(s.posTyped, 5);
-        QCOMPARE(s.rightCount, 5);
+        QCOMPARE(s.posCount, 6);
+        QCOMPARE(s.posTyped, 6);
+        QCOMPARE(s.rightCount, 6);
         QCOMPARE(s.wrongCount, 4);
-        QCOMPARE(s.elapsedMs, qint64(1400));
-        QCOMPARE(s.speed, std::optional<double>(5.0));
-        QCOMPARE(s.accuracy, std::optional<double>(5.0 / 9.0));
+        QCOMPARE(s.elapsedMs, qint64(2200));
+        QCOMPARE(s.speed, std::optional<double>(6.0));
+        QCOMPARE(s.accuracy, std::optional<double>(0.6));
         QVERIFY(s.figuresReported);
 
         const KeyStat *b = h.key(49);
         QVERIFY(b);
-        QCOMPARE(b->expected, 2);
-        QCOMPARE(b->right, 2);
+        QCOMPARE(b->expected, 3);
+        QCOMPARE(b->right, 3);
         QCOMPARE(b->wrong, 1);
-        QCOMPARE(b->medianMs, 200); // 300 and 100
+        QCOMPARE(b->medianMs, 300); // of 300, 100 and 800
         QCOMPARE(h.key(50)->medianMs, 200);
         QCOMPARE(h.key(50)->wrong, 0);
         QCOMPARE(h.key(52)->wrong, 2);
