@@ -207,9 +207,14 @@ void HeatMapView::setTotals(const std::vector<KeyTotal> &totals)
     for (const KeyTotal &t : totals)
         if (t.key > 0 && t.key <= kMaxKeyNumber)
             m_totals[t.key] = t;
-    for (KeyNumber k : m_keys) {
-        const KeyTotal *t = totalOf(k);
-        setFill(k, t && t->right + t->wrong > 0 ? heatColor(t->errorRate) : kNoFigures);
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        const KeyTotal *t = totalOf(m_keys[i]);
+        setFill(m_keys[i], t && t->right + t->wrong > 0 ? heatColor(t->errorRate) : kNoFigures);
+        if (QAccessible::isActive()) {
+            QAccessibleEvent ev(this, QAccessible::DescriptionChanged);
+            ev.setChild(int(i));
+            QAccessible::updateAccessibility(&ev);
+        }
     }
     if (m_current)
         emit currentKeyChanged(m_current);

@@ -19,9 +19,6 @@ const QColor kAccuracyColor = toQColor(Palette::Blue);
 const QColor kGridColor(0xD8, 0xD8, 0xD8);
 const QColor kClassColor(0x80, 0x80, 0x80);
 
-// The speed classes' captions, 1 … 4 keystrokes a second.
-const char16_t *const kClassCaptions[] = {u"初學", u"入門", u"一般", u"飆速"};
-
 constexpr int kLeft = 44, kRight = 48, kTop = 24, kBottom = 30;
 
 QString dateText(const QDateTime &t, bool withYear)
@@ -211,7 +208,7 @@ void RunChart::paintBackdrop(QPainter &p, const QRect &plot)
         if (perUnit >= fm.height()) {
             p.setPen(kClassColor);
             p.drawText(QRect(plot.left() + 4, y - fm.height(), 60, fm.height()), Qt::AlignLeft | Qt::AlignBottom,
-                       QString::fromUtf16(kClassCaptions[v - 1]));
+                       SpeedClassCaption(qint16(v)));
         }
     }
 

@@ -7,8 +7,6 @@ namespace {
 
 const char16_t *const kHeaders[] = {u"日期", u"文字", u"結果", u"等級", u"時間",
                                     u"正確", u"錯誤", u"速度", u"正確率"};
-// The speed classes' captions in the main window, 1 … 4.
-const char16_t *const kClassCaptions[] = {u"初學", u"入門", u"一般", u"飆速"};
 
 } // namespace
 
@@ -67,9 +65,7 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
             return r.text.path;
         return m_labels[index.row()];
     case Result: return r.completed ? QStringLiteral("打完") : QStringLiteral("中斷");
-    case SpeedClass:
-        return r.speedClass >= 1 && r.speedClass <= 4 ? QString::fromUtf16(kClassCaptions[r.speedClass - 1])
-                                                      : QString();
+    case SpeedClass: return SpeedClassCaption(r.speedClass);
     case Time: return ClockText(r.elapsedSeconds);
     case Right: return r.rightCount;
     case Wrong: return r.wrongCount;
