@@ -24,6 +24,7 @@
 #include "app/VbColor.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
+#include "record/RecordStore.h"
 
 namespace {
 
@@ -118,6 +119,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     installEventFilter(this);
     for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuE})
         m->installEventFilter(this);
+    wireRecord();
 
     Form_Load();
     describeControlsForAccessibility();
@@ -273,6 +275,13 @@ void Form1::createMenus()
     mnuD = lessonMenu(QStringLiteral("詩詞選練(&D)"), QStringLiteral("mnuD"), QStringLiteral("mnuDoc"), mnuDoc);
     mnuC = lessonMenu(QStringLiteral("短文選練(&C)"), QStringLiteral("mnuC"), QStringLiteral("mnuClassDoc"), mnuClassDoc);
 
+    mnuR = bar->addMenu(QStringLiteral("紀錄(&R)"));
+    mnuR->setObjectName(QStringLiteral("mnuR"));
+    mnuRecord = mnuR->addAction(QStringLiteral("學習紀錄"));
+    mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
+    mnuWeakDrill = mnuR->addAction(QStringLiteral("弱鍵練習"));
+    mnuWeakDrill->setObjectName(QStringLiteral("mnuWeakDrill"));
+
     mnuE = bar->addMenu(QStringLiteral("說明(E)"));
     mnuE->setObjectName(QStringLiteral("mnuE"));
     mnuPos[1] = mnuE->addAction(QStringLiteral("指法圖"));
@@ -385,6 +394,7 @@ void Form1::optClass_Click(int index)
         return;
     optClass[index]->setChecked(true);
     speedClass = static_cast<qint16>(index + 1);
+    recorder.context().speedClass = speedClass;
     UpdateSpeedMeter();
 }
 

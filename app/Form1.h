@@ -7,11 +7,13 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "keyboard/HandDemo.h"
 #include "practice/KeyCatalogue.h"
 #include "practice/TextLayout.h"
 #include "practice/TokenTable.h"
+#include "record/RunRecorder.h"
 #include "run/PracticeRun.h"
 
 class QAction;
@@ -24,6 +26,7 @@ class QRadioButton;
 class QTimer;
 class KeyboardView;
 class MeterBox;
+class RecordStore;
 class ShapeWidget;
 class TextWindow;
 
@@ -72,6 +75,9 @@ public:
     QList<QAction *> mnuBase;     // 1-based: index 0 is unused
     QList<QAction *> mnuDoc;
     QList<QAction *> mnuClassDoc;
+    QMenu *mnuR = nullptr;
+    QAction *mnuRecord = nullptr;    // "學習紀錄"
+    QAction *mnuWeakDrill = nullptr; // "弱鍵練習"
     QMenu *mnuE = nullptr;
     std::array<QAction *, 3> mnuPos{}; // 1 "指法圖", 2 "姿勢"
     QAction *mnuAbout = nullptr;
@@ -140,6 +146,21 @@ public:
     void setEchoVisible(int k, bool visible);
     void setEchoBack(int k, VbColor color);
 
+    // --- The learner's record (record/, app/Form1_Record.cpp) ---------------
+    // The loaded text as the record names it.
+    TextRef currentText;
+    // Collects each run's figures for the record.
+    RunRecorder recorder;
+    // The record's file; empty: the user's data folder. Opened at its first use.
+    QString recordPath;
+    std::unique_ptr<RecordStore> store;
+    // A yes/no question titled with the program's name; tests may replace it.
+    std::function<bool(const QString &)> askYesNo;
+    RecordStore *OpenRecord();
+    void ShowRecordProblem();
+    void mnuRecord_Click();
+    void mnuWeakDrill_Click();
+
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
     void StopHandDemo();
@@ -186,6 +207,12 @@ private:
     void clearRunDisplays();
 
     void wireKeyboard();
+    void wireRecord();
+    void storeFinishedRuns();
+    qint16 checkedLayout() const;
+    std::vector<RecordedRun> finishedRuns; // waiting to be handed to the store
+    QString recordProblem;                 // the store's message, shown once
+    bool recordProblemShown = false;
     void createControls(QWidget *client);
     void createMenus();
     void placeWindow();

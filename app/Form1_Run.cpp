@@ -65,6 +65,7 @@ void Form1::RunPractice()
     Timer1->start();
     picWindow->picWd->setFocus();
 
+    recorder.setContext({currentText, speedClass, checkedLayout()});
     std::vector<QString> symbols;
     symbols.reserve(textLayout.positions.size());
     for (const PositionCell &c : textLayout.positions)
@@ -79,7 +80,7 @@ void Form1::setRunLocked(bool locked)
     cmdStart->setEnabled(!locked);
     cmdEnd->setEnabled(!locked);
     mnuOpen->setEnabled(!locked);
-    for (QMenu *m : {mnuB, mnuD, mnuC, mnuE})
+    for (QMenu *m : {mnuB, mnuD, mnuC, mnuR, mnuE})
         m->menuAction()->setEnabled(!locked);
     frmKeySet->setEnabled(!locked);
     lblEsc->setVisible(locked);
@@ -187,6 +188,7 @@ void Form1::ShowRunReport(const RunOutcome &outcome)
     picKey->setFill(3, Palette::EnterShift);
     setRunLocked(false);
     cmdStart->setFocus();
+    ShowRecordProblem();
 }
 
 // --- Clock and speed meter -------------------------------------------------

@@ -176,12 +176,13 @@ namespace {
 
 // A lesson handler: stop the clock, cut the text into tokens, title the
 // window with the item's caption and lay the text out.
-void loadLesson(Form1 *f, QAction *item, QString text)
+void loadLesson(Form1 *f, QAction *item, QString text, Lessons::Menu menu, int index)
 {
     f->Timer1->stop();
     TokenTable table;
     SplitLessonText(table, text);
-    f->LoadPracticeText(table, item->text(), AppInfo::title() + QLatin1Char('_') + item->text());
+    if (f->LoadPracticeText(table, item->text(), AppInfo::title() + QLatin1Char('_') + item->text()))
+        f->currentText = TextRef::builtIn(menu, qint16(index));
 }
 
 } // namespace
@@ -189,19 +190,19 @@ void loadLesson(Form1 *f, QAction *item, QString text)
 void Form1::mnuBase_Click(int index)
 {
     if (index >= 1 && index < mnuBase.size())
-        loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)));
+        loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)), Lessons::Menu::Base, index);
 }
 
 void Form1::mnuDoc_Click(int index)
 {
     if (index >= 1 && index < mnuDoc.size())
-        loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)));
+        loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)), Lessons::Menu::Doc, index);
 }
 
 void Form1::mnuClassDoc_Click(int index)
 {
     if (index >= 1 && index < mnuClassDoc.size())
-        loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)));
+        loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)), Lessons::Menu::ClassDoc, index);
 }
 
 // --- Practice files ----------------------------------------------------------
@@ -281,8 +282,10 @@ void Form1::mnuOpen_Click()
     practiceFilePath = path;
     // A file without tokens leaves the name out of the title.
     const QString title = titleWithName(QStringLiteral("__"), file.table.isEmpty() ? QString() : name);
+    const TextRef text = TextRef::file(path, file.table);
     if (!LoadPracticeText(file.table, name, title))
         return;
+    currentText = text;
     if (file.firstBadLine > 0) {
         showMessage(QMessageBox::Warning,
                     QStringLiteral("打字檔 %1 以 %2 編碼讀入，但第 %3 行起有無法辨識的位元組，已顯示為「\uFFFD」。")

@@ -11,7 +11,11 @@ main window built in the same tree (the floor), on a private Xvfb server:
   idle         CPU share over 10 s with the window open and no run, and during
                a run with nobody typing.
 
-Usage: bench_window.py QUILLORY BARE_WINDOW
+  before       launch to MapNotify beside the program as it was before a
+               change (BASELINE, built from an earlier commit), many launches
+               taking turns.
+
+Usage: bench_window.py QUILLORY BARE_WINDOW [BASELINE]
 Prints figures; asserts nothing about them."""
 
 import os
@@ -190,6 +194,34 @@ def bench_start_up(display, x, tutor, bare):
           flush=True)
 
 
+BASELINE_STARTS = 31
+
+
+def map_ms(display, x, exe):
+    program = Program(display, x, exe)
+    ms = (program.mapped - program.launched) * 1000
+    program.kill()
+    return ms
+
+
+def bench_against_baseline(display, x, tutor, baseline):
+    print(f"start-up beside the program before the change: {BASELINE_STARTS} launches each, "
+          "taking turns, medians", flush=True)
+    map_ms(display, x, baseline)
+    map_ms(display, x, tutor)
+    now, before = [], []
+    for i in range(BASELINE_STARTS):
+        # Alternate which goes first, so that neither always follows the other.
+        pair = (tutor, baseline) if i % 2 else (baseline, tutor)
+        for exe in pair:
+            (now if exe == tutor else before).append(map_ms(display, x, exe))
+    m_now, m_before = median(now), median(before)
+    row("launch to window mapped", m_now, "ms", m_before, "<= 1.03x", m_now <= 1.03 * m_before)
+    q_now, q_before = statistics.quantiles(now, n=4), statistics.quantiles(before, n=4)
+    print(f"  (quartiles: now {q_now[0]:.1f}-{q_now[2]:.1f} ms, before {q_before[0]:.1f}-{q_before[2]:.1f} ms; "
+          "the floor column is the program before the change)", flush=True)
+
+
 def write_practice_file(folder):
     readings = ["ㄓㄨㄥˋ", "ㄒㄩㄝˊ", "ㄌㄧㄤˇ", "ㄍㄨㄛˊ"]
     path = os.path.join(folder, f"lines{PRACTICE_LINES}.txt")
@@ -347,10 +379,13 @@ def bench_keystrokes(display, x, tutor):
 
 def main():
     tutor, bare = (os.path.abspath(a) for a in sys.argv[1:3])
+    baseline = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
     with Bench() as display:
         x = xwindow.X(display.name)
         try:
             bench_start_up(display, x, tutor, bare)
+            if baseline:
+                bench_against_baseline(display, x, tutor, baseline)
             bench_practice_file(display, x, tutor)
             bench_keystrokes(display, x, tutor)
             bench_idle(display, x, tutor, bare)

@@ -167,7 +167,7 @@ private slots:
         for (QAction *a : top)
             captions << a->text();
         QCOMPARE(captions, (QStringList{"開啟檔案及中斷(&F)", "基本課程(&B)", "詩詞選練(&D)",
-                                        "短文選練(&C)", "說明(E)"}));
+                                        "短文選練(&C)", "紀錄(&R)", "說明(E)"}));
         QCOMPARE(f.mnuOpen->text(), QStringLiteral("開啟打字檔(& O)..."));
         QCOMPARE(f.mnuOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
         QCOMPARE(f.mnuEsc->text(), QStringLiteral("中斷打字Esc"));
@@ -177,6 +177,10 @@ private slots:
         for (QAction *a : f.mnuFile->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(file, (QStringList{"開啟打字檔(& O)...", "中斷打字Esc", "-", "結束(&X)"}));
+        QStringList record;
+        for (QAction *a : f.mnuR->actions())
+            record << a->text();
+        QCOMPARE(record, (QStringList{"學習紀錄", "弱鍵練習"}));
         QStringList help;
         for (QAction *a : f.mnuE->actions())
             help << a->text();

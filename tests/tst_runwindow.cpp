@@ -228,7 +228,7 @@ private slots:
         QVERIFY(!f.cmdEnd->isEnabled());
         QVERIFY(f.cmdSandH->isEnabled());
         QVERIFY(!f.mnuOpen->isEnabled());
-        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuE})
+        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuR, f.mnuE})
             QVERIFY(!m->menuAction()->isEnabled());
         QVERIFY(!f.frmKeySet->isEnabled());
         QVERIFY(f.frmClass->isEnabled());
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(f.cmdStart->isEnabled());
         QVERIFY(f.cmdEnd->isEnabled());
         QVERIFY(f.mnuOpen->isEnabled());
-        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuE})
+        for (QMenu *m : {f.mnuB, f.mnuD, f.mnuC, f.mnuR, f.mnuE})
             QVERIFY(m->menuAction()->isEnabled());
         QVERIFY(f.frmKeySet->isEnabled());
         QVERIFY(f.lblEsc->isHidden());
