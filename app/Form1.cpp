@@ -117,7 +117,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     // After the menu bar's own: the window decides first which keys the menu
     // bar may have (ShortcutOverride), and Esc reaches the run from an open menu.
     installEventFilter(this);
-    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuE})
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuR, mnuE})
         m->installEventFilter(this);
     wireRecord();
 
@@ -295,7 +295,7 @@ void Form1::createMenus()
 
     // Each menu opens as a window of its own, which would take the desktop's
     // font: it takes the menu bar's.
-    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuE})
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuR, mnuE})
         m->setFont(bar->font());
 }
 
