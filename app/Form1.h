@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "keyboard/HandDemo.h"
 #include "practice/KeyCatalogue.h"
@@ -14,6 +15,8 @@
 #include "practice/TokenTable.h"
 #include "run/PracticeRun.h"
 
+class ArticleDocument;
+class ArticleReview;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -25,6 +28,7 @@ class KeyboardView;
 class MeterBox;
 class ShapeWidget;
 class TextWindow;
+namespace annotate { class Annotator; }
 
 class Form1 : public QMainWindow, private RunDisplay {
     Q_OBJECT
@@ -62,6 +66,9 @@ public:
     // --- Menus ------------------------------------------------------------
     QMenu *mnuFile = nullptr;
     QAction *mnuOpen = nullptr;
+    QAction *mnuOpenArticle = nullptr;  // "開啟文章…"
+    QAction *mnuPasteArticle = nullptr; // "貼上文章"
+    QAction *mnuSaveArticle = nullptr;  // "存成打字檔…"
     QAction *mnuEsc = nullptr;
     QAction *mnuB1 = nullptr;
     QAction *mnuExit = nullptr;
@@ -98,6 +105,14 @@ public:
     std::function<qint64()> monotonicMs;
     // Shows a message box titled with the program's name; tests may replace it.
     std::function<void(QMessageBox::Icon, const QString &)> showMessage;
+    // Asks a question in a message box titled with the program's name, with
+    // these buttons (the first is the default); returns the one chosen, or
+    // QMessageBox::NoButton when the box was closed. Tests may replace it.
+    struct QuestionButton {
+        QMessageBox::StandardButton button;
+        QString caption;
+    };
+    std::function<QMessageBox::StandardButton(const QString &, const QList<QuestionButton> &)> askQuestion;
 
     bool runInProgress() const { return run.inProgress(); }
     void RunPractice();
@@ -134,6 +149,21 @@ public:
     void setEchoVisible(int k, bool visible);
     void setEchoBack(int k, VbColor color);
 
+    // --- Articles (article/, app/Form1_Article.cpp) ------------------------
+    // Plain Chinese text with readings added, reviewed before practice.
+    std::unique_ptr<ArticleDocument> article; // the article shown, if any
+    ArticleReview *articleReview = nullptr;   // its review layer over the text sheet
+    annotate::Annotator *annotator = nullptr; // the reading tables; tests may replace it
+    QString articleFolder;                    // where the last article came from
+
+    // Opens a text file: a practice file as it is, any other text as an
+    // article. What cannot be opened is said in a message and changes nothing.
+    bool OpenTextFile(const QString &path);
+    // Takes text (pasted or dropped) the same way.
+    bool OpenPastedText(const QString &text);
+    // Writes the article as a practice file; false when it could not.
+    bool SaveArticle(const QString &path, bool big5);
+
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
     void StopHandDemo();
@@ -149,6 +179,9 @@ public slots:
     void mnuDoc_Click(int index);
     void mnuClassDoc_Click(int index);
     void mnuOpen_Click();
+    void mnuOpenArticle_Click();
+    void mnuPasteArticle_Click();
+    void mnuSaveArticle_Click();
     void VScroll1_Change(int value);
 
     void optKey_Click(int index);
@@ -165,6 +198,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // What the run shows (RunDisplay).
@@ -183,4 +218,13 @@ private:
     void createMenus();
     void placeWindow();
     void describeControlsForAccessibility();
+
+    bool loadText(const QString &text, const QString &name, const QString &path);
+    bool loadArticle(const QString &text, const QString &name, const QString &path);
+    void closeArticle();
+    void relayOutArticle();
+    void updateArticleActions();
+    bool m_runLocked = false;      // the controls are locked for a run
+    bool m_keepArticle = false;    // set while an article's own text is laid out
+    bool m_articlesUsable = true;  // false once the reading tables proved missing
 };

@@ -49,6 +49,9 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName)
     }
 
     ClearRunDisplay();
+    // Another text ends the review of an article.
+    if (!m_keepArticle)
+        closeArticle();
     textLayout = std::move(layout);
     curPos = 0;
     picWindow->picWd->setTextLayout(&textLayout);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 
 #include "app/Form1.h"
 
@@ -14,5 +15,13 @@ int main(int argc, char *argv[])
 
     Form1 form;
     form.show();
+    // quillory FILE: a practice file, or any Chinese text as an article.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString &a : arguments) {
+        if (!a.startsWith(QLatin1Char('-'))) {
+            QTimer::singleShot(0, &form, [&form, a] { form.OpenTextFile(a); });
+            break;
+        }
+    }
     return app.exec();
 }
