@@ -221,6 +221,9 @@ void Form1::createControls(QWidget *client)
     connect(cmdStart, &QPushButton::clicked, this, &Form1::cmdStart_Click);
 
     lblEsc = makeLabel(client, QStringLiteral("lblEsc"), QString(), {628, 88, 157, 17});
+    lblReview = makeLabel(client, QStringLiteral("lblReview"), QString(), {568, 89, 213, 17});
+    lblReview->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lblReview->hide();
 
     // The text window and the drawn keyboard.
     picWindow = new TextWindow(client);

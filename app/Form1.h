@@ -58,6 +58,7 @@ public:
     QPushButton *cmdEnd = nullptr;
     QPushButton *cmdStart = nullptr;
     QLabel *lblEsc = nullptr;
+    QLabel *lblReview = nullptr;            // what to do while an article is reviewed
     TextWindow *picWindow = nullptr;         // holds VScroll1 and the sheet picWd
     KeyboardView *picKey = nullptr;
     QTimer *Timer1 = nullptr;

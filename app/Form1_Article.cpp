@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSaveFile>
@@ -216,10 +217,9 @@ bool Form1::loadArticle(const QString &text, const QString &name, const QString 
         connect(articleReview, &ArticleReview::visibleAreaWanted, this, [this](int top, int bottom) {
             QScrollBar *bar = picWindow->VScroll1;
             const int frame = picWindow->height();
-            if (top < bar->value())
-                bar->setValue(std::max(0, top));
-            else if (bottom > bar->value() + frame)
-                bar->setValue(std::min(bar->maximum(), bottom - frame));
+            // A character out of view brings its line to the top of the frame.
+            if (top < bar->value() || bottom > bar->value() + frame)
+                bar->setValue(std::clamp(top, 0, bar->maximum()));
         });
         setTabOrder(articleReview, cmdStart);
     }
@@ -259,6 +259,7 @@ void Form1::relayOutArticle()
     picWindow->VScroll1->setValue(scroll);
     articleReview->setTextLayout(&textLayout);
     articleReview->setFocus();
+    updateArticleActions();
 }
 
 void Form1::updateArticleActions()
@@ -267,8 +268,16 @@ void Form1::updateArticleActions()
     mnuOpenArticle->setEnabled(idle && m_articlesUsable);
     mnuPasteArticle->setEnabled(idle && m_articlesUsable);
     mnuSaveArticle->setEnabled(idle && article != nullptr);
+    const bool reviewing = idle && article != nullptr;
     if (articleReview)
-        articleReview->setVisible(idle && article != nullptr);
+        articleReview->setVisible(reviewing);
+    // The hint over the text window says what is left to check.
+    if (reviewing) {
+        const qsizetype n = article->uncertainCount();
+        lblReview->setText(n > 0 ? QStringLiteral("%1 個橘底的讀音請確認，Enter 更換").arg(n)
+                                 : QStringLiteral("按一下字或按 Enter 可更換讀音"));
+    }
+    lblReview->setVisible(reviewing);
 }
 
 void Form1::mnuSaveArticle_Click()

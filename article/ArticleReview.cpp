@@ -1,6 +1,7 @@
 #include "article/ArticleReview.h"
 
 #include <QAccessible>
+#include <QActionGroup>
 #include <QApplication>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QTimer>
 #include <QToolTip>
 
 #include "app/Fonts.h"
@@ -344,14 +346,20 @@ void ArticleReview::showChoices()
         QAction *a = menu.addAction(text);
         a->setEnabled(false);
     };
+    // This character's readings are a choice of one: the current one is
+    // marked. The readings for the whole phrase are commands.
+    auto *group = new QActionGroup(&menu);
     auto addChoices = [&](annotate::ChangeScope scope) {
         for (const QString &r : readings) {
-            QAction *a = menu.addAction(QStringLiteral("    ") + r);
-            a->setCheckable(scope == annotate::ChangeScope::ThisOccurrence);
-            a->setChecked(r == current && a->isCheckable());
+            QAction *a = menu.addAction(r);
+            if (scope == annotate::ChangeScope::ThisOccurrence) {
+                a->setCheckable(true);
+                a->setChecked(r == current);
+                group->addAction(a);
+                if (r == current)
+                    active = a;
+            }
             connect(a, &QAction::triggered, this, [this, r, scope] { applyReading(r, scope); });
-            if (r == current && !active)
-                active = a;
         }
     };
     header(QStringLiteral("這個「%1」讀作：").arg(ch));
@@ -371,7 +379,9 @@ void ArticleReview::showChoices()
     // Under the character's symbols, the current reading selected.
     const QRect r = tokenRect(t);
     m_menu = &menu;
-    menu.exec(mapToGlobal(QPoint(r.left(), r.bottom() + 2)), active);
+    if (active)
+        QTimer::singleShot(0, &menu, [&menu, active] { menu.setActiveAction(active); });
+    menu.exec(mapToGlobal(QPoint(r.left(), r.bottom() + 2)));
     m_menu = nullptr;
 }
 
