@@ -100,18 +100,9 @@ qsizetype ArticleDocument::samePhraseCount(qsizetype t) const
     // What a change for the whole phrase would reach, found by making it on
     // a copy: the count is then the annotator's own idea of "the same phrase".
     annotate::Annotation copy = m_annotation;
-    const annotate::Item &item = m_annotation.at(m_origins[t]);
-    QString other;
-    for (const QString &c : item.candidates) {
-        if (c != item.reading) {
-            other = c;
-            break;
-        }
-    }
-    if (other.isEmpty())
-        other = item.reading + QStringLiteral("ˊ");
+    const ItemRef r = m_origins[t];
     return static_cast<qsizetype>(
-        annotate::setReading(copy, m_origins[t], other, annotate::ChangeScope::SamePhrase).size());
+        annotate::setReading(copy, r, m_annotation.at(r).reading, annotate::ChangeScope::SamePhrase).size());
 }
 
 qsizetype ArticleDocument::uncertainCount() const

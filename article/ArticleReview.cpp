@@ -383,6 +383,9 @@ void ArticleReview::showChoices()
         QTimer::singleShot(0, &menu, [&menu, active] { menu.setActiveAction(active); });
     menu.exec(mapToGlobal(QPoint(r.left(), r.bottom() + 2)));
     m_menu = nullptr;
+    // Back to the text, whatever was chosen.
+    if (isVisible())
+        setFocus(Qt::PopupFocusReason);
 }
 
 void ArticleReview::applyReading(const QString &reading, annotate::ChangeScope scope)
