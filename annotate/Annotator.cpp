@@ -375,13 +375,13 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &unce
     // A sentence-final particle follows a word and ends the sentence.
     const bool atEnd = finalParticle && i > 0 && cells[i - 1].kind == Item::Kind::Han
         && (i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han);
-    if (particle || atEnd) {
-        for (const CharReading &r : rs)
-            if (toneOf(r.phone) == 1)
-                return r.phone;
-    }
     const bool neutralAllowed = particle || finalParticle;
     const auto ranked = rankedReadings(rs, neutralAllowed);
+    if (particle || atEnd) {
+        for (Phone p : ranked)
+            if (toneOf(p) == 1)
+                return p;
+    }
     uncertain = plausibleCount(rs, neutralAllowed) > 1;
     return ranked.empty() ? 0 : ranked.front();
 }

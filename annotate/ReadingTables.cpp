@@ -58,7 +58,9 @@ constexpr int kMaxPhrase = 16; // the table's longest phrase has 11 characters
 QString phoneText(Phone key)
 {
     const int initial = key >> 9, medial = (key >> 7) & 3, final = (key >> 3) & 15, tone = key & 7;
-    if (initial > 21 || final > 13 || tone > 4 || (!initial && !medial && !final))
+    // ㄅ … ㄒ never stand without a medial or a final (ㄓ … ㄙ do).
+    if (initial > 21 || final > 13 || tone > 4 || (!initial && !medial && !final)
+        || (initial >= 1 && initial <= 14 && !medial && !final))
         return {};
     QString s;
     if (initial)
@@ -84,7 +86,8 @@ Phone phoneOf(QStringView text)
         ++i;
     if (i < text.size() && text[i] != u' ' && (tone = indexIn(kTones, 5, text[i])) > 0)
         ++i;
-    if (i != text.size() || (!initial && !medial && !final))
+    if (i != text.size() || (!initial && !medial && !final)
+        || (initial >= 1 && initial <= 14 && !medial && !final))
         return 0;
     return static_cast<Phone>(initial << 9 | medial << 7 | final << 3 | std::max(tone, 0));
 }
