@@ -1,10 +1,19 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "annotate/AnnotateCommand.h"
 #include "app/Form1.h"
 
 int main(int argc, char *argv[])
 {
+    // quillory --annotate IN.txt [OUT.txt] writes a practice file without a window.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--annotate") == 0) {
+            QCoreApplication core(argc, argv);
+            return annotate::runAnnotateCommand(QCoreApplication::arguments().mid(1));
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

@@ -1,0 +1,615 @@
+#include "annotate/Annotator.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+
+#include "annotate/Corrections.h"
+#include "annotate/ReadingTables.h"
+#include "practice/Big5.h"
+
+namespace annotate {
+
+struct Annotator::Tables {
+    std::unique_ptr<ReadingTables> readings;
+    const Corrections *corrections = nullptr;
+    double logTotal = 0;
+};
+
+namespace {
+
+constexpr char32_t kYi = U'一';
+constexpr char32_t kBu = U'不';
+constexpr Phone kYiPhone = 1 << 7;               // ㄧ
+constexpr Phone kBuPhone = 1 << 9 | 2 << 7 | 4;  // ㄅㄨˋ
+
+// Grammatical particles: neutral wherever they stand alone.
+constexpr std::u32string_view kParticles = U"的了著們麼";
+// Sentence-final particles: neutral after a word at the end of a sentence.
+constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧哪耶唷喲呦哩嘍";
+
+bool isHan(char32_t c)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_IDEOGRAPHIC)
+        || uscript_getScript(static_cast<UChar32>(c), &status) == USCRIPT_HAN;
+}
+
+// One character of a line while it is being read.
+struct Cell {
+    char32_t c = 0;
+    Item::Kind kind = Item::Kind::Shown;
+    Phone phone = 0;
+    bool uncertain = false;
+    qint32 phraseBegin = 0;
+    qint32 phraseLength = 0;
+};
+
+// 一 and 不 at their dictionary tones: phrases store the spoken sandhi.
+Phone dictionaryTone(char32_t c, Phone p)
+{
+    if (c == kYi && (p & ~7) == (kYiPhone & ~7))
+        return kYiPhone;
+    if (c == kBu && (p & ~7) == (kBuPhone & ~7))
+        return kBuPhone;
+    return p;
+}
+
+// Orders a character's readings for standing alone: readings more distinct
+// phrases use first; among readings no phrase uses, those gcin lists; a
+// neutral tone last unless the character is a particle.
+std::vector<Phone> rankedReadings(std::span<const CharReading> rs, bool neutralAllowed)
+{
+    std::vector<const CharReading *> v;
+    for (const CharReading &r : rs)
+        v.push_back(&r);
+    std::stable_sort(v.begin(), v.end(), [neutralAllowed](const CharReading *a, const CharReading *b) {
+        if (!neutralAllowed && (toneOf(a->phone) == 1) != (toneOf(b->phone) == 1))
+            return toneOf(b->phone) == 1;
+        if (a->phrases != b->phrases)
+            return a->phrases > b->phrases;
+        if (a->gcin != b->gcin)
+            return a->gcin;
+        if (a->frequency != b->frequency)
+            return a->frequency > b->frequency;
+        return a->chewing && !b->chewing;
+    });
+    std::vector<Phone> out;
+    for (const CharReading *r : v)
+        out.push_back(r->phone);
+    return out;
+}
+
+// Readings a learner could reasonably mean for a character standing alone:
+// not a neutral tone (unless a particle), not a reading only libchewing lists
+// and none of its phrases uses.
+int plausibleCount(std::span<const CharReading> rs, bool neutralAllowed)
+{
+    int n = 0;
+    for (const CharReading &r : rs) {
+        if (!neutralAllowed && toneOf(r.phone) == 1)
+            continue;
+        if (r.phrases == 0 && !r.gcin)
+            continue;
+        ++n;
+    }
+    return n;
+}
+
+// The character's readings with the correction list's substitutions made:
+// a replaced reading adds what the tables say about it to its replacement.
+std::vector<CharReading> standardReadings(const ReadingTables &t, const Corrections &c, char32_t ch)
+{
+    std::vector<CharReading> out;
+    for (CharReading r : t.readings(ch)) {
+        r.phone = c.substitute(ch, r.phone);
+        auto it = std::find_if(out.begin(), out.end(), [&](const CharReading &x) { return x.phone == r.phone; });
+        if (it == out.end()) {
+            out.push_back(r);
+        } else {
+            it->chewing |= r.chewing;
+            it->gcin |= r.gcin;
+            it->phrases += r.phrases;
+            it->frequency += r.frequency;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+qsizetype Annotation::itemCount() const
+{
+    qsizetype n = 0;
+    for (const Line &l : lines)
+        n += qsizetype(l.items.size());
+    return n;
+}
+
+qsizetype Annotation::typedCount() const
+{
+    qsizetype n = 0;
+    for (const Line &l : lines)
+        for (const Item &it : l.items)
+            n += !it.reading.isEmpty();
+    return n;
+}
+
+qsizetype Annotation::uncertainCount() const
+{
+    qsizetype n = 0;
+    for (const Line &l : lines)
+        for (const Item &it : l.items)
+            n += it.uncertain;
+    return n;
+}
+
+QString Annotation::phraseText(ItemRef r) const
+{
+    const Item &it = at(r);
+    QString s;
+    if (it.phraseLength == 0)
+        return it.text;
+    const auto &items = lines[r.line].items;
+    for (qint32 k = it.phraseBegin; k < it.phraseBegin + it.phraseLength && k < qint32(items.size()); ++k)
+        s += items[k].text;
+    return s;
+}
+
+std::vector<ItemRef> setReading(Annotation &a, ItemRef r, const QString &reading, ChangeScope scope)
+{
+    std::vector<ItemRef> changed;
+    if (reading.isEmpty() || r.line < 0 || r.line >= qint32(a.lines.size()) || r.item < 0
+        || r.item >= qint32(a.lines[r.line].items.size()) || a.at(r).kind != Item::Kind::Han)
+        return changed;
+    auto apply = [&](ItemRef at) {
+        Item &it = a.lines[at.line].items[at.item];
+        it.reading = reading;
+        it.uncertain = false;
+        it.changed = true;
+        if (!it.candidates.contains(reading))
+            it.candidates.append(reading);
+        changed.push_back(at);
+    };
+    if (scope == ChangeScope::ThisOccurrence) {
+        apply(r);
+        return changed;
+    }
+    const Item &target = a.at(r);
+    const qint32 offset = r.item - target.phraseBegin;
+    const qint32 length = target.phraseLength;
+    const QString phrase = a.phraseText(r);
+    for (qint32 l = 0; l < qint32(a.lines.size()); ++l) {
+        const auto &items = a.lines[l].items;
+        for (qint32 k = 0; k < qint32(items.size()); ++k) {
+            const Item &it = items[k];
+            if (it.kind == Item::Kind::Han && it.phraseLength == length
+                && k - it.phraseBegin == offset && it.text == target.text
+                && a.phraseText({l, k}) == phrase)
+                apply({l, k});
+        }
+    }
+    return changed;
+}
+
+TokenTable toTokenTable(const Annotation &a, std::vector<ItemRef> *origins)
+{
+    TokenTable t;
+    if (origins)
+        origins->clear();
+    for (qint32 l = 0; l < qint32(a.lines.size()); ++l) {
+        if (l > 0) {
+            t.append(QStringLiteral("\u3000"), QString());
+            if (origins)
+                origins->push_back({});
+        }
+        const auto &items = a.lines[l].items;
+        for (qint32 k = 0; k < qint32(items.size()); ++k) {
+            const Item &it = items[k];
+            QString reading = it.reading;
+            // The layout gives a double-byte character's first tone its
+            // blank; a character outside the code page needs it written.
+            if (it.kind == Item::Kind::Han && !reading.isEmpty() && LenMbcs(it.text) == 1
+                && phoneOf(reading) && toneOf(phoneOf(reading)) == 0)
+                reading.append(QLatin1Char(' '));
+            t.append(it.text, reading);
+            if (origins)
+                origins->push_back({l, k});
+        }
+    }
+    return t;
+}
+
+QString toPracticeFileText(const Annotation &a)
+{
+    const TokenTable t = toTokenTable(a);
+    QString out;
+    out.reserve(t.size() * 5);
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        out += t.chars[i];
+        out += t.readings[i];
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+bool looksLikePracticeFile(QStringView text)
+{
+    bool reading = false;
+    for (QStringView line : text.split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const qsizetype first = (line.size() > 1 && line[0].isHighSurrogate()
+                                 && line[1].isLowSurrogate()) ? 2 : 1;
+        const QStringView head = line.left(first);
+        QStringView rest = line.mid(first);
+        if (rest.isEmpty())
+            continue;
+        if (rest == head && head.size() == 1 && head[0].unicode() < 0x80)
+            continue;
+        while (rest.endsWith(u' '))
+            rest.chop(1);
+        if (!phoneOf(rest))
+            return false;
+        reading = true;
+    }
+    return reading;
+}
+
+// ---------------------------------------------------------------------------
+
+Annotator::Paths Annotator::Paths::installed()
+{
+    Paths p;
+    p.chewingDir = qEnvironmentVariable("QUILLORY_CHEWING_DIR", QStringLiteral("/usr/share/libchewing"));
+    p.gcinTable = qEnvironmentVariable("QUILLORY_GCIN_TABLE");
+    if (p.gcinTable.isEmpty()) {
+        // The multiarch folder varies with the machine.
+        QStringList dirs;
+        for (const QString &d : QDir(QStringLiteral("/usr/lib")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            dirs << QStringLiteral("/usr/lib/%1/gcin/table").arg(d);
+        dirs << QStringLiteral("/usr/lib/gcin/table");
+        for (const QString &d : dirs) {
+            if (QFileInfo::exists(d + QStringLiteral("/pho.tab2"))) {
+                p.gcinTable = d + QStringLiteral("/pho.tab2");
+                break;
+            }
+        }
+    }
+    return p;
+}
+
+Annotator::Annotator(Paths paths) : m_paths(std::move(paths)) {}
+Annotator::~Annotator() = default;
+
+Annotator &Annotator::shared()
+{
+    static Annotator a;
+    return a;
+}
+
+bool Annotator::isLoaded() const
+{
+    return m_tables != nullptr;
+}
+
+bool Annotator::load(QString *error)
+{
+    if (!m_tried) {
+        m_tried = true;
+        auto readings = ReadingTables::open(m_paths.chewingDir, m_paths.gcinTable, &m_error);
+        if (readings) {
+            m_tables = std::make_unique<Tables>();
+            m_tables->logTotal = std::log(double(readings->totalFrequency()) + readings->phraseCount() + 1);
+            m_tables->readings = std::move(readings);
+            m_tables->corrections = &Corrections::builtIn();
+        }
+    }
+    if (!m_tables && error)
+        *error = m_error;
+    return m_tables != nullptr;
+}
+
+QStringList Annotator::readings(QStringView character)
+{
+    QStringList out;
+    const auto cps = character.toUcs4();
+    if (cps.size() != 1 || !load())
+        return out;
+    const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cps[0]);
+    for (Phone p : rankedReadings(rs, kParticles.find(cps[0]) != std::u32string_view::npos
+                                          || kFinalParticles.find(cps[0]) != std::u32string_view::npos))
+        out << phoneText(p);
+    return out;
+}
+
+namespace {
+
+// Reads one run of Han characters (cells[begin, end)) and sets their readings.
+class RunReader {
+public:
+    RunReader(const ReadingTables &t, const Corrections &c, double logTotal)
+        : m_t(t), m_c(c), m_logTotal(logTotal) {}
+
+    void read(std::vector<Cell> &cells, qint32 begin, qint32 end);
+
+private:
+    struct Candidate {
+        qint32 length = 0;
+        quint32 frequency = 0;
+        std::vector<Phone> phones;      // the chosen reading
+        std::vector<bool> uncertain;    // characters tied readings disagree on
+        bool corrected = false;
+    };
+    void candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out);
+    Phone standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const;
+
+    const ReadingTables &m_t;
+    const Corrections &m_c;
+    double m_logTotal;
+    std::vector<PhraseMatch> m_matches;
+    std::vector<Phone> m_phones;
+};
+
+// The reading of a character no phrase covers.
+Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const
+{
+    const char32_t c = cells[i].c;
+    uncertain = false;
+    if (const Correction *corr = m_c.character(c))
+        return corr->phones[0];
+    if (c == kYi)
+        return kYiPhone;
+    if (c == kBu)
+        return kBuPhone;
+    const auto rs = standardReadings(m_t, m_c, c);
+    const bool particle = kParticles.find(c) != std::u32string_view::npos;
+    const bool finalParticle = kFinalParticles.find(c) != std::u32string_view::npos;
+    // A sentence-final particle follows a word and ends the sentence.
+    const bool atEnd = finalParticle && i > 0 && cells[i - 1].kind == Item::Kind::Han
+        && (i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han);
+    const bool neutralAllowed = particle || finalParticle;
+    const auto ranked = rankedReadings(rs, neutralAllowed);
+    if (particle || atEnd) {
+        for (Phone p : ranked)
+            if (toneOf(p) == 1)
+                return p;
+    }
+    uncertain = plausibleCount(rs, neutralAllowed) > 1;
+    return ranked.empty() ? 0 : ranked.front();
+}
+
+void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out)
+{
+    out.clear();
+    m_matches.clear();
+    m_phones.clear();
+    m_t.phrasesAt(text, m_matches, m_phones);
+    // The most frequent reading of each length; ties noted.
+    for (const PhraseMatch &m : m_matches) {
+        auto it = std::find_if(out.begin(), out.end(), [&](const Candidate &c) { return c.length == m.length; });
+        const Phone *ph = m_phones.data() + m.phonesAt;
+        std::vector<Phone> phones(ph, ph + m.length);
+        for (qint32 k = 0; k < m.length; ++k)
+            phones[k] = dictionaryTone(text[k], m_c.substitute(text[k], phones[k]));
+        if (it == out.end()) {
+            out.push_back({m.length, m.frequency, phones, std::vector<bool>(m.length, false), false});
+            continue;
+        }
+        if (m.frequency > it->frequency) {
+            it->frequency = m.frequency;
+            it->phones = phones;
+            std::fill(it->uncertain.begin(), it->uncertain.end(), false);
+        } else if (m.frequency == it->frequency && phones != it->phones) {
+            // A tie: keep the reading closer to the characters' own most
+            // likely readings, and mark where the two differ.
+            auto agreement = [&](const std::vector<Phone> &p) {
+                int n = 0;
+                for (qint32 k = 0; k < m.length; ++k) {
+                    const auto ranked = rankedReadings(standardReadings(m_t, m_c, text[k]), false);
+                    n += !ranked.empty() && ranked.front() == p[k];
+                }
+                return n;
+            };
+            for (qint32 k = 0; k < m.length; ++k)
+                if (phones[k] != it->phones[k])
+                    it->uncertain[k] = true;
+            if (agreement(phones) > agreement(it->phones))
+                it->phones = phones;
+        }
+    }
+    // Corrections replace the table's reading of their phrase, and add
+    // phrases the table lacks.
+    for (const Correction &c : m_c.phrasesStartingWith(text[0])) {
+        if (c.text.size() > text.size() || !std::equal(c.text.begin(), c.text.end(), text.begin()))
+            continue;
+        const qint32 len = qint32(c.text.size());
+        auto it = std::find_if(out.begin(), out.end(), [&](const Candidate &x) { return x.length == len; });
+        if (it == out.end()) {
+            out.push_back({len, 1, {}, {}, true});
+            it = out.end() - 1;
+        }
+        it->phones = c.phones;
+        it->uncertain.assign(len, false);
+        it->corrected = true;
+    }
+}
+
+// The most probable cut of the run into phrases (unigram model over the
+// phrase frequencies; a character alone counts as half a phrase that
+// occurred once).
+void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
+{
+    const qint32 n = end - begin;
+    std::vector<char32_t> text(n);
+    for (qint32 i = 0; i < n; ++i)
+        text[i] = cells[begin + i].c;
+    const double single = std::log(0.5) - m_logTotal;
+    std::vector<double> score(n + 1, -1e300);
+    std::vector<qint32> from(n + 1, -1);
+    std::vector<std::vector<Candidate>> cands(n);
+    score[0] = 0;
+    for (qint32 i = 0; i < n; ++i) {
+        candidatesAt(std::span<const char32_t>(text).subspan(i), cands[i]);
+        if (score[i] + single > score[i + 1]) {
+            score[i + 1] = score[i] + single;
+            from[i + 1] = i;
+        }
+        for (const Candidate &c : cands[i]) {
+            const double s = score[i] + std::log(double(c.frequency) + 1) - m_logTotal;
+            if (s > score[i + c.length]) {
+                score[i + c.length] = s;
+                from[i + c.length] = i;
+            }
+        }
+    }
+    for (qint32 j = n; j > 0;) {
+        const qint32 i = from[j];
+        const qint32 len = j - i;
+        for (qint32 k = i; k < j; ++k) {
+            cells[begin + k].phraseBegin = begin + i;
+            cells[begin + k].phraseLength = len;
+        }
+        if (len == 1) {
+            bool uncertain = false;
+            cells[begin + i].phone = standalone(cells, begin + i, uncertain);
+            cells[begin + i].uncertain = uncertain;
+        } else {
+            const Candidate &c = *std::find_if(cands[i].begin(), cands[i].end(),
+                                               [len](const Candidate &x) { return x.length == len; });
+            for (qint32 k = 0; k < len; ++k) {
+                cells[begin + i + k].phone = c.phones[k];
+                cells[begin + i + k].uncertain = c.uncertain[k];
+            }
+        }
+        j = i;
+    }
+}
+
+// A character as the learner sees it: full-width Latin letters and digits
+// become their ASCII forms, which are typed.
+char32_t shownForm(char32_t c)
+{
+    if ((c >= U'０' && c <= U'９') || (c >= U'Ａ' && c <= U'Ｚ') || (c >= U'ａ' && c <= U'ｚ'))
+        return c - 0xFEE0;
+    return c;
+}
+
+bool isBlank(char32_t c)
+{
+    return c == U'\t' || u_isUWhiteSpace(static_cast<UChar32>(c));
+}
+
+// Characters that show nothing: controls, format characters, unpaired
+// surrogates, the byte-order mark.
+bool isInvisible(char32_t c)
+{
+    const int8_t type = u_charType(static_cast<UChar32>(c));
+    return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR || type == U_SURROGATE
+        || type == U_UNASSIGNED || c > 0x10FFFF;
+}
+
+} // namespace
+
+Annotation Annotator::annotate(QStringView text, QString *error)
+{
+    Annotation result;
+    const bool loaded = load(error);
+    std::unique_ptr<RunReader> reader;
+    if (loaded)
+        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections, m_tables->logTotal);
+
+    std::vector<Cell> cells;
+    qint32 lineNumber = 0;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        qsizetype end = i;
+        while (end < n && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        const QStringView line = text.mid(i, end - i);
+        ++lineNumber;
+        i = end;
+        if (i < n)
+            i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+
+        // Characters, blanks folded into one and dropped at the ends.
+        cells.clear();
+        bool blank = false;
+        for (qsizetype k = 0; k < line.size();) {
+            char32_t c = line[k].unicode();
+            qsizetype width = 1;
+            if (line[k].isHighSurrogate() && k + 1 < line.size() && line[k + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(line[k], line[k + 1]);
+                width = 2;
+            }
+            k += width;
+            if (isBlank(c)) {
+                blank = true;
+                continue;
+            }
+            if (isInvisible(c))
+                continue;
+            if (blank && !cells.empty())
+                cells.push_back({U' ', Item::Kind::Shown});
+            blank = false;
+            c = shownForm(c);
+            Cell cell{c, Item::Kind::Shown};
+            if (c < 0x80 && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+                cell.kind = Item::Kind::Typed;
+            else if (loaded && isHan(c) && !m_tables->readings->readings(c).empty())
+                cell.kind = Item::Kind::Han;
+            cells.push_back(cell);
+        }
+        if (cells.empty())
+            continue;
+
+        for (qint32 b = 0; b < qint32(cells.size());) {
+            if (cells[b].kind != Item::Kind::Han) {
+                ++b;
+                continue;
+            }
+            qint32 e = b;
+            while (e < qint32(cells.size()) && cells[e].kind == Item::Kind::Han)
+                ++e;
+            reader->read(cells, b, e);
+            b = e;
+        }
+
+        Line out;
+        out.sourceLine = lineNumber;
+        out.items.reserve(cells.size());
+        for (const Cell &cell : cells) {
+            Item it;
+            it.kind = cell.kind;
+            it.text = QString::fromUcs4(&cell.c, 1);
+            if (cell.kind == Item::Kind::Typed) {
+                it.reading = it.text;
+            } else if (cell.kind == Item::Kind::Han) {
+                it.reading = phoneText(cell.phone);
+                it.uncertain = cell.uncertain;
+                it.phraseBegin = cell.phraseBegin;
+                it.phraseLength = cell.phraseLength;
+                it.candidates << it.reading;
+                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.c);
+                for (Phone p : rankedReadings(rs, true)) {
+                    const QString r = phoneText(p);
+                    if (!it.candidates.contains(r))
+                        it.candidates << r;
+                }
+            }
+            out.items.push_back(std::move(it));
+        }
+        result.lines.push_back(std::move(out));
+    }
+    return result;
+}
+
+} // namespace annotate
