@@ -104,11 +104,16 @@ void ArticleReview::setCurrentToken(qsizetype token)
 void ArticleReview::describe()
 {
     // Assistive technology reads the character under the cursor and its reading.
+    // "行 ㄏㄤˊ 請確認讀音 也可讀 ㄒㄧㄥˊ、ㄏㄤˋ"
     QString name;
     if (m_doc && m_current >= 0) {
         name = m_doc->character(m_current) + QLatin1Char(' ') + m_doc->reading(m_current);
         if (m_doc->isUncertain(m_current))
             name += QStringLiteral(" 請確認讀音");
+        QStringList others = m_doc->candidates(m_current);
+        others.removeAll(m_doc->reading(m_current));
+        if (!others.isEmpty())
+            name += QStringLiteral(" 也可讀 ") + others.join(QStringLiteral("、"));
     }
     setAccessibleName(name);
 }
@@ -334,9 +339,10 @@ void ArticleReview::showChoices()
     const qsizetype t = m_current;
     const QString ch = m_doc->character(t);
     const QString current = m_doc->reading(t);
+    // The current reading first, then the others in the annotator's order.
     QStringList readings = m_doc->candidates(t);
-    if (!readings.contains(current))
-        readings.prepend(current);
+    readings.removeAll(current);
+    readings.prepend(current);
 
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("readingChoices"));
@@ -350,8 +356,13 @@ void ArticleReview::showChoices()
     // marked. The readings for the whole phrase are commands.
     auto *group = new QActionGroup(&menu);
     auto addChoices = [&](annotate::ChangeScope scope) {
-        for (const QString &r : readings) {
-            QAction *a = menu.addAction(r);
+        for (qsizetype i = 0; i < readings.size(); ++i) {
+            const QString &r = readings[i];
+            // This character's readings also answer to the digits 1 to 9,
+            // as the candidates of an input method do.
+            const bool numbered = scope == annotate::ChangeScope::ThisOccurrence && i < 9;
+            QAction *a = menu.addAction(numbered ? QStringLiteral("&%1  %2").arg(i + 1).arg(r) : r);
+            a->setData(r);
             if (scope == annotate::ChangeScope::ThisOccurrence) {
                 a->setCheckable(true);
                 a->setChecked(r == current);

@@ -57,7 +57,7 @@ void chooseReading(ArticleReview *review, qsizetype t, const QString &reading,
         // the second the phrase's.
         const bool here = scope == annotate::ChangeScope::ThisOccurrence;
         for (QAction *a : menu->actions()) {
-            if (a->text() == reading && (a->actionGroup() != nullptr) == here) {
+            if (a->data().toString() == reading && (a->actionGroup() != nullptr) == here) {
                 menu->setActiveAction(a);
                 QTest::keyClick(menu, Qt::Key_Return);
                 chosen = true;
