@@ -10,9 +10,17 @@ bool isToneMark(QChar c)
     return c == u'ˊ' || c == u'ˇ' || c == u'ˋ' || c == u'˙';
 }
 
-bool isZhuyinLetter(QChar c)
+// The three parts of a syllable, each at most once and in this order.
+int partOf(QChar c)
 {
-    return c.unicode() >= 0x3105 && c.unicode() <= 0x3129;
+    const char16_t u = c.unicode();
+    if (u >= 0x3105 && u <= 0x3119) // ㄅ … ㄙ
+        return 0;
+    if (u >= 0x3127 && u <= 0x3129) // ㄧ ㄨ ㄩ
+        return 1;
+    if (u >= 0x311A && u <= 0x3126) // ㄚ … ㄦ
+        return 2;
+    return -1;
 }
 
 } // namespace
@@ -35,14 +43,15 @@ QString ZhuyinFromKeys(const QString &text)
 
 bool IsZhuyinSyllable(const QString &reading)
 {
-    qsizetype letters = 0;
+    int last = -1;
     for (qsizetype i = 0; i < reading.size(); ++i) {
         const QChar c = reading[i];
-        if (isZhuyinLetter(c)) {
-            ++letters;
-        } else if (!(isToneMark(c) && i == reading.size() - 1)) {
+        if (isToneMark(c) && i == reading.size() - 1 && i > 0)
+            return true;
+        const int part = partOf(c);
+        if (part <= last)
             return false;
-        }
+        last = part;
     }
-    return letters >= 1 && letters <= 3;
+    return last >= 0;
 }

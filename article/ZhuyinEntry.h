@@ -8,6 +8,7 @@
 // (the first tone) is dropped, other characters stay as they are.
 QString ZhuyinFromKeys(const QString &text);
 
-// One syllable as practice files write it: one to three Zhuyin symbols, then
-// at most one tone mark (none for the first tone).
+// One syllable as practice files write it: an initial, a medial and a final
+// (each at most once, in that order, at least one of them), then at most one
+// tone mark (none for the first tone).
 bool IsZhuyinSyllable(const QString &reading);

@@ -3,6 +3,9 @@
 #include <QActionGroup>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -200,6 +203,59 @@ private slots:
         QCOMPARE(h.form.article->reading(hang[0]), before);
         QCOMPARE(h.form.article->reading(hang[1]), before);
         QCOMPARE(laidOutSymbols(h.form), symbolsBefore);
+    }
+
+    void readingTypedOnTheZhuyinKeys()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        QVERIFY(h.form.OpenTextFile(write(QStringLiteral("typed.txt"), kArticle.toUtf8())));
+        ArticleReview *review = h.form.articleReview;
+        const qsizetype hang = tokensOf(*h.form.article, QStringLiteral("行")).value(0);
+        review->setCurrentToken(hang);
+        // 其他讀音… in the list, then the keys v u / 4 in its box: ㄒㄧㄥˋ. A
+        // text that is no syllable is asked for again.
+        QStringList typed{QStringLiteral("xyz"), QStringLiteral("vu/4")};
+        std::function<void()> answer = [&] {
+            auto *d = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!d) {
+                QTimer::singleShot(10, review, answer);
+                return;
+            }
+            auto *edit = d->findChild<QLineEdit *>();
+            edit->clear();
+            QTest::keyClicks(edit, typed.takeFirst());
+            if (typed.isEmpty())
+                QCOMPARE(edit->text(), QStringLiteral("ㄒㄧㄥˋ"));
+            else
+                QTimer::singleShot(10, review, answer);
+            d->accept();
+        };
+        QTimer::singleShot(0, review, [&] {
+            QMenu *menu = review->choiceMenu();
+            menu->setActiveAction(menu->actions().last());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTimer::singleShot(0, review, answer);
+        QTest::keyClick(review, Qt::Key_Return);
+        QVERIFY(typed.isEmpty());
+        QCOMPARE(h.form.article->reading(hang), QStringLiteral("ㄒㄧㄥˋ"));
+        QVERIFY(laidOutSymbols(h.form).contains(QStringLiteral("ㄧㄣˊㄒㄧㄥˋ")));
+    }
+
+    void droppedFileOpens()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(write(QStringLiteral("dropped.txt"), kArticle.toUtf8()))});
+        QDragEnterEvent enter(QPoint(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&h.form, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(400, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&h.form, &drop);
+        QTRY_COMPARE(h.form.windowTitle(), QStringLiteral("Quillory注音打字練習__dropped.txt"));
+        QVERIFY(h.form.article);
     }
 
     void savedArticleReopens_data()

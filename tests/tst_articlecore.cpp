@@ -81,7 +81,10 @@ private slots:
         QTest::newRow("one symbol") << QStringLiteral("ㄦˊ") << true;
         QTest::newRow("tone first") << QStringLiteral("˙ㄇㄚ") << false;
         QTest::newRow("two tones") << QStringLiteral("ㄇㄚˊˇ") << false;
+        QTest::newRow("medial alone") << QStringLiteral("ㄧˋ") << true;
         QTest::newRow("four symbols") << QStringLiteral("ㄓㄨㄥㄥ") << false;
+        QTest::newRow("two initials") << QStringLiteral("ㄌㄑㄈ") << false;
+        QTest::newRow("final before medial") << QStringLiteral("ㄚㄧ") << false;
         QTest::newRow("tone alone") << QStringLiteral("ˋ") << false;
         QTest::newRow("empty") << QString() << false;
         QTest::newRow("letters") << QStringLiteral("ma") << false;

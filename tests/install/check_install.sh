@@ -12,7 +12,9 @@ desktop-file-validate "$share/applications/org.quillory.Quillory.desktop"
 appstreamcli validate --no-net --explain "$share/metainfo/org.quillory.Quillory.metainfo.xml"
 test -s "$share/icons/hicolor/64x64/apps/org.quillory.Quillory.png"
 test -s "$share/icons/hicolor/scalable/apps/org.quillory.Quillory.svg"
-# The entry starts the installed program by the name it is installed under.
-grep -qx 'Exec=quillory' "$share/applications/org.quillory.Quillory.desktop"
+# The entry starts the installed program by the name it is installed under,
+# with the text file a desktop's "Open with" hands it.
+grep -qx 'Exec=quillory %f' "$share/applications/org.quillory.Quillory.desktop"
+grep -qx 'MimeType=text/plain;' "$share/applications/org.quillory.Quillory.desktop"
 grep -qx 'Icon=org.quillory.Quillory' "$share/applications/org.quillory.Quillory.desktop"
 echo "PASS"
