@@ -26,10 +26,16 @@ constexpr char32_t kBu = U'不';
 constexpr Phone kYiPhone = 1 << 7;               // ㄧ
 constexpr Phone kBuPhone = 1 << 9 | 2 << 7 | 4;  // ㄅㄨˋ
 
-// Grammatical particles: neutral wherever they stand alone.
-constexpr std::u32string_view kParticles = U"的了著們麼";
+// Grammatical particles and the measure word 個: neutral wherever they
+// stand alone.
+constexpr std::u32string_view kParticles = U"的了著們麼麽個";
 // Sentence-final particles: neutral after a word at the end of a sentence.
-constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧哪耶唷喲呦哩嘍";
+constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧耶唷喲呦哩嘍";
+// 得 between a verb and its complement (說得好) and 地 after an adverbial
+// word (慢慢地走) are neutral; after these 得 is rather a verb (我得走).
+constexpr char32_t kDe = U'得';
+constexpr char32_t kDi = U'地';
+constexpr std::u32string_view kBeforeModalDe = U"我你妳您他她它牠們誰就還也都總";
 
 bool isHan(char32_t c)
 {
@@ -40,8 +46,9 @@ bool isHan(char32_t c)
 
 // One character of a line while it is being read.
 struct Cell {
-    char32_t c = 0;
+    char32_t c = 0;   // as shown
     Item::Kind kind = Item::Kind::Shown;
+    char32_t key = 0; // as read: a variant form's standard character
     Phone phone = 0;
     bool uncertain = false;
     qint32 phraseBegin = 0;
@@ -349,7 +356,7 @@ private:
         bool corrected = false;
     };
     void candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out);
-    Phone standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const;
+    Phone standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping, bool &uncertain) const;
 
     const ReadingTables &m_t;
     const Corrections &m_c;
@@ -358,10 +365,13 @@ private:
     std::vector<Phone> m_phones;
 };
 
-// The reading of a character no phrase covers.
-Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const
+// The reading of a character no phrase of the cut covers. overlapping: its
+// reading in the most frequent phrase that overlaps it across the cut (院長
+// in 中研院長 cut as 中研院|長), or 0.
+Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping,
+                            bool &uncertain) const
 {
-    const char32_t c = cells[i].c;
+    const char32_t c = cells[i].key;
     uncertain = false;
     if (const Correction *corr = m_c.character(c))
         return corr->phones[0];
@@ -375,14 +385,21 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &unce
     // A sentence-final particle follows a word and ends the sentence.
     const bool atEnd = finalParticle && i > 0 && cells[i - 1].kind == Item::Kind::Han
         && (i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han);
-    const bool neutralAllowed = particle || finalParticle;
+    const bool between = i > 0 && cells[i - 1].kind == Item::Kind::Han
+        && i + 1 < qint32(cells.size()) && cells[i + 1].kind == Item::Kind::Han;
+    const bool complement = between
+        && ((c == kDe && kBeforeModalDe.find(cells[i - 1].key) == std::u32string_view::npos)
+            || (c == kDi && cells[i - 1].phraseLength >= 2));
+    const bool neutralAllowed = particle || finalParticle || complement;
     const auto ranked = rankedReadings(rs, neutralAllowed);
-    if (particle || atEnd) {
+    if (particle || atEnd || complement) {
         for (Phone p : ranked)
             if (toneOf(p) == 1)
                 return p;
     }
     uncertain = plausibleCount(rs, neutralAllowed) > 1;
+    if (overlapping)
+        return overlapping;
     return ranked.empty() ? 0 : ranked.front();
 }
 
@@ -418,10 +435,19 @@ void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candida
                 }
                 return n;
             };
-            for (qint32 k = 0; k < m.length; ++k)
-                if (phones[k] != it->phones[k])
-                    it->uncertain[k] = true;
-            if (agreement(phones) > agreement(it->phones))
+            // Where the two differ only in a neutral tone the table lists
+            // the neutral one for the spoken word (媽媽 ㄇㄚ ㄇㄚ˙).
+            int neutralBalance = 0;
+            bool onlyNeutral = true;
+            for (qint32 k = 0; k < m.length; ++k) {
+                if (phones[k] == it->phones[k])
+                    continue;
+                it->uncertain[k] = true;
+                const bool a = toneOf(phones[k]) == 1, b = toneOf(it->phones[k]) == 1;
+                onlyNeutral = onlyNeutral && (phones[k] & ~7) == (it->phones[k] & ~7) && a != b;
+                neutralBalance += a - b;
+            }
+            if (onlyNeutral ? neutralBalance > 0 : agreement(phones) > agreement(it->phones))
                 it->phones = phones;
         }
     }
@@ -450,7 +476,7 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
     const qint32 n = end - begin;
     std::vector<char32_t> text(n);
     for (qint32 i = 0; i < n; ++i)
-        text[i] = cells[begin + i].c;
+        text[i] = cells[begin + i].key;
     const double single = std::log(0.5) - m_logTotal;
     std::vector<double> score(n + 1, -1e300);
     std::vector<qint32> from(n + 1, -1);
@@ -470,26 +496,60 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
             }
         }
     }
-    for (qint32 j = n; j > 0;) {
-        const qint32 i = from[j];
-        const qint32 len = j - i;
-        for (qint32 k = i; k < j; ++k) {
+    // The cut, first to last, then the readings in reading order (a
+    // character alone may look at the phrase before it).
+    std::vector<qint32> starts;
+    for (qint32 j = n; j > 0; j = from[j])
+        starts.push_back(from[j]);
+    std::reverse(starts.begin(), starts.end());
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        const qint32 i = starts[s];
+        const qint32 len = (s + 1 < starts.size() ? starts[s + 1] : n) - i;
+        for (qint32 k = i; k < i + len; ++k) {
             cells[begin + k].phraseBegin = begin + i;
             cells[begin + k].phraseLength = len;
         }
-        if (len == 1) {
-            bool uncertain = false;
-            cells[begin + i].phone = standalone(cells, begin + i, uncertain);
-            cells[begin + i].uncertain = uncertain;
-        } else {
-            const Candidate &c = *std::find_if(cands[i].begin(), cands[i].end(),
-                                               [len](const Candidate &x) { return x.length == len; });
-            for (qint32 k = 0; k < len; ++k) {
-                cells[begin + i + k].phone = c.phones[k];
-                cells[begin + i + k].uncertain = c.uncertain[k];
+        if (len == 1)
+            continue;
+        const Candidate &c = *std::find_if(cands[i].begin(), cands[i].end(),
+                                           [len](const Candidate &x) { return x.length == len; });
+        for (qint32 k = 0; k < len; ++k) {
+            cells[begin + i + k].phone = c.phones[k];
+            cells[begin + i + k].uncertain = c.uncertain[k];
+        }
+        if (c.corrected)
+            continue;
+        // A corrected phrase inside a longer one of the table is read as
+        // corrected there too (晚上 in 昨天晚上).
+        for (qint32 o = 0; o + 1 < len; ++o) {
+            for (const Correction &corr : m_c.phrasesStartingWith(text[i + o])) {
+                const qint32 m = qint32(corr.text.size());
+                if (m >= len || o + m > len
+                    || !std::equal(corr.text.begin(), corr.text.end(), text.begin() + i + o))
+                    continue;
+                for (qint32 k = 0; k < m; ++k) {
+                    cells[begin + i + o + k].phone = corr.phones[k];
+                    cells[begin + i + o + k].uncertain = false;
+                }
             }
         }
-        j = i;
+    }
+    for (qint32 i : starts) {
+        if (cells[begin + i].phraseLength != 1)
+            continue;
+        Phone overlapping = 0;
+        quint32 best = 0;
+        for (qint32 j = std::max(0, i - 16); j <= i; ++j) {
+            for (const Candidate &c : cands[j]) {
+                if (j + c.length > i && (!overlapping || c.frequency > best)) {
+                    overlapping = c.phones[i - j];
+                    best = c.frequency;
+                }
+            }
+        }
+        bool uncertain = false;
+        cells[begin + i].phone = standalone(cells, begin + i, overlapping, uncertain);
+        cells[begin + i].uncertain = uncertain;
     }
 }
 
@@ -558,14 +618,17 @@ Annotation Annotator::annotate(QStringView text, QString *error)
             if (isInvisible(c))
                 continue;
             if (blank && !cells.empty())
-                cells.push_back({U' ', Item::Kind::Shown});
+                cells.push_back({U' ', Item::Kind::Shown, U' '});
             blank = false;
             c = shownForm(c);
-            Cell cell{c, Item::Kind::Shown};
-            if (c < 0x80 && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            Cell cell{c, Item::Kind::Shown, c};
+            if (c < 0x80 && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
                 cell.kind = Item::Kind::Typed;
-            else if (loaded && isHan(c) && !m_tables->readings->readings(c).empty())
-                cell.kind = Item::Kind::Han;
+            } else if (loaded && isHan(c)) {
+                cell.key = m_tables->corrections->standardForm(c);
+                if (!m_tables->readings->readings(cell.key).empty())
+                    cell.kind = Item::Kind::Han;
+            }
             cells.push_back(cell);
         }
         if (cells.empty())
@@ -598,7 +661,7 @@ Annotation Annotator::annotate(QStringView text, QString *error)
                 it.phraseBegin = cell.phraseBegin;
                 it.phraseLength = cell.phraseLength;
                 it.candidates << it.reading;
-                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.c);
+                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.key);
                 for (Phone p : rankedReadings(rs, true)) {
                     const QString r = phoneText(p);
                     if (!it.candidates.contains(r))
