@@ -33,6 +33,12 @@ constexpr std::u32string_view kParticles = U"的了著們麼麽個";
 constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧耶唷喲呦哩嘍";
 // 得 between a verb and its complement (說得好) and 地 after an adverbial
 // word (慢慢地走) are neutral; after these 得 is rather a verb (我得走).
+constexpr char32_t kHai = U'還';
+constexpr Phone kHuanPhone = 11 << 9 | 2 << 7 | 9 << 3 | 2; // ㄏㄨㄢˊ
+constexpr char32_t kYu = U'予';
+constexpr Phone kYuPhone = 3 << 7 | 2;                        // ㄩˊ
+constexpr char32_t kFu = U'夫';
+constexpr Phone kFuPhone = 4 << 9 | 2 << 7 | 2;               // ㄈㄨˊ
 constexpr char32_t kDe = U'得';
 constexpr char32_t kDi = U'地';
 constexpr std::u32string_view kBeforeModalDe = U"我你妳您他她它牠們誰就還也都總";
@@ -104,6 +110,31 @@ int plausibleCount(std::span<const CharReading> rs, bool neutralAllowed)
         ++n;
     }
     return n;
+}
+
+// A reading of a character standing alone is taken as settled when it has
+// this share of the phrase votes of the character's plausible readings.
+constexpr double kSureShare = 0.9;
+// A phrase less frequent than this that reads one of its characters against
+// that character's usual reading is left for the learner to check.
+constexpr quint32 kRarePhrase = 1000;
+
+// Whether reading p of a character standing alone needs the learner's eye:
+// another plausible reading exists and p has less than kSureShare of the
+// phrase votes the plausible readings get.
+bool doubtful(std::span<const CharReading> rs, Phone p, bool neutralAllowed)
+{
+    if (plausibleCount(rs, neutralAllowed) < 2)
+        return false;
+    double total = 0, mine = 0;
+    for (const CharReading &r : rs) {
+        if ((!neutralAllowed && toneOf(r.phone) == 1) || (r.phrases == 0 && !r.gcin))
+            continue;
+        total += r.phrases;
+        if (r.phone == p)
+            mine = r.phrases;
+    }
+    return total == 0 || mine < kSureShare * total;
 }
 
 // The character's readings with the correction list's substitutions made:
@@ -342,8 +373,8 @@ namespace {
 // Reads one run of Han characters (cells[begin, end)) and sets their readings.
 class RunReader {
 public:
-    RunReader(const ReadingTables &t, const Corrections &c, double logTotal)
-        : m_t(t), m_c(c), m_logTotal(logTotal) {}
+    RunReader(const ReadingTables &t, const Corrections &c, double logTotal, bool literary)
+        : m_t(t), m_c(c), m_logTotal(logTotal), m_literary(literary) {}
 
     void read(std::vector<Cell> &cells, qint32 begin, qint32 end);
 
@@ -361,6 +392,7 @@ private:
     const ReadingTables &m_t;
     const Corrections &m_c;
     double m_logTotal;
+    bool m_literary; // literary Chinese: no vernacular particles
     std::vector<PhraseMatch> m_matches;
     std::vector<Phone> m_phones;
 };
@@ -380,12 +412,28 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone over
     if (c == kBu)
         return kBuPhone;
     const auto rs = standardReadings(m_t, m_c, c);
-    const bool particle = kParticles.find(c) != std::u32string_view::npos;
-    const bool finalParticle = kFinalParticles.find(c) != std::u32string_view::npos;
+    // Literary Chinese has none of the vernacular's neutral particles, and
+    // 還 is "return" there.
+    if (m_literary) {
+        // Literary Chinese reads 還 "return", 予 as the pronoun "I", and 夫
+        // opening or closing a clause as the particle.
+        const bool opens = i == 0 || cells[i - 1].kind != Item::Kind::Han;
+        const bool closes = i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han;
+        const Phone literaryReading = c == kHai ? kHuanPhone
+            : c == kYu ? kYuPhone
+            : c == kFu && (opens || closes) ? kFuPhone
+            : 0;
+        if (literaryReading) {
+            uncertain = doubtful(standardReadings(m_t, m_c, c), literaryReading, false);
+            return literaryReading;
+        }
+    }
+    const bool particle = !m_literary && kParticles.find(c) != std::u32string_view::npos;
+    const bool finalParticle = !m_literary && kFinalParticles.find(c) != std::u32string_view::npos;
     // A sentence-final particle follows a word and ends the sentence.
     const bool atEnd = finalParticle && i > 0 && cells[i - 1].kind == Item::Kind::Han
         && (i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han);
-    const bool between = i > 0 && cells[i - 1].kind == Item::Kind::Han
+    const bool between = !m_literary && i > 0 && cells[i - 1].kind == Item::Kind::Han
         && i + 1 < qint32(cells.size()) && cells[i + 1].kind == Item::Kind::Han;
     const bool complement = between
         && ((c == kDe && kBeforeModalDe.find(cells[i - 1].key) == std::u32string_view::npos)
@@ -397,10 +445,9 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone over
             if (toneOf(p) == 1)
                 return p;
     }
-    uncertain = plausibleCount(rs, neutralAllowed) > 1;
-    if (overlapping)
-        return overlapping;
-    return ranked.empty() ? 0 : ranked.front();
+    const Phone p = overlapping ? overlapping : ranked.empty() ? 0 : ranked.front();
+    uncertain = doubtful(rs, p, neutralAllowed);
+    return p;
 }
 
 void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out)
@@ -516,6 +563,11 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
         for (qint32 k = 0; k < len; ++k) {
             cells[begin + i + k].phone = c.phones[k];
             cells[begin + i + k].uncertain = c.uncertain[k];
+            if (!c.corrected && c.frequency < kRarePhrase) {
+                const auto ranked = rankedReadings(standardReadings(m_t, m_c, text[i + k]), true);
+                if (!ranked.empty() && ranked.front() != c.phones[k] && text[i + k] != kYi && text[i + k] != kBu)
+                    cells[begin + i + k].uncertain = true;
+            }
         }
         if (c.corrected)
             continue;
@@ -532,6 +584,25 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
                     cells[begin + i + o + k].uncertain = false;
                 }
             }
+        }
+    }
+    // Literary Chinese is read without neutral tones: a phrase's neutral
+    // syllable takes the character's own tone.
+    if (m_literary) {
+        for (qint32 k = 0; k < n; ++k) {
+            Cell &cell = cells[begin + k];
+            if (cell.phraseLength < 2 || toneOf(cell.phone) != 1)
+                continue;
+            const auto rs = standardReadings(m_t, m_c, text[k]);
+            Phone best = 0;
+            for (Phone p : rankedReadings(rs, false)) {
+                if (toneOf(p) == 1)
+                    continue;
+                if (!best || ((p & ~7) == (cell.phone & ~7) && (best & ~7) != (cell.phone & ~7)))
+                    best = p;
+            }
+            if (best)
+                cell.phone = best;
         }
     }
     for (qint32 i : starts) {
@@ -551,6 +622,24 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
         cells[begin + i].phone = standalone(cells, begin + i, overlapping, uncertain);
         cells[begin + i].uncertain = uncertain;
     }
+}
+
+// Whether a text is literary Chinese: a text of some length with hardly a
+// vernacular function word (verse, classical prose), or one with many more
+// literary function words than vernacular ones.
+bool isLiterary(QStringView text)
+{
+    static constexpr std::u32string_view literary = U"之乎者也矣焉哉兮曰吾汝爾乃亦豈";
+    static constexpr std::u32string_view vernacular = U"的了們嗎呢吧這那很個沒著麼";
+    int lit = 0, ver = 0, han = 0;
+    for (char32_t c : text.toUcs4()) {
+        if (!isHan(c))
+            continue;
+        ++han;
+        lit += literary.find(c) != std::u32string_view::npos;
+        ver += vernacular.find(c) != std::u32string_view::npos;
+    }
+    return (han >= 20 && ver * 100 < han) || (lit >= 3 && lit > 2 * ver);
 }
 
 // A character as the learner sees it: full-width Latin letters and digits
@@ -584,7 +673,8 @@ Annotation Annotator::annotate(QStringView text, QString *error)
     const bool loaded = load(error);
     std::unique_ptr<RunReader> reader;
     if (loaded)
-        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections, m_tables->logTotal);
+        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections,
+                                             m_tables->logTotal, isLiterary(text));
 
     std::vector<Cell> cells;
     qint32 lineNumber = 0;
