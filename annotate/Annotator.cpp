@@ -26,10 +26,22 @@ constexpr char32_t kBu = U'不';
 constexpr Phone kYiPhone = 1 << 7;               // ㄧ
 constexpr Phone kBuPhone = 1 << 9 | 2 << 7 | 4;  // ㄅㄨˋ
 
-// Grammatical particles: neutral wherever they stand alone.
-constexpr std::u32string_view kParticles = U"的了著們麼";
+// Grammatical particles and the measure word 個: neutral wherever they
+// stand alone.
+constexpr std::u32string_view kParticles = U"的了著們麼麽個";
 // Sentence-final particles: neutral after a word at the end of a sentence.
-constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧哪耶唷喲呦哩嘍";
+constexpr std::u32string_view kFinalParticles = U"嗎呢吧啊呀啦嘛囉喔哦哇咧耶唷喲呦哩嘍";
+// 得 between a verb and its complement (說得好) and 地 after an adverbial
+// word (慢慢地走) are neutral; after these 得 is rather a verb (我得走).
+constexpr char32_t kHai = U'還';
+constexpr Phone kHuanPhone = 11 << 9 | 2 << 7 | 9 << 3 | 2; // ㄏㄨㄢˊ
+constexpr char32_t kYu = U'予';
+constexpr Phone kYuPhone = 3 << 7 | 2;                        // ㄩˊ
+constexpr char32_t kFu = U'夫';
+constexpr Phone kFuPhone = 4 << 9 | 2 << 7 | 2;               // ㄈㄨˊ
+constexpr char32_t kDe = U'得';
+constexpr char32_t kDi = U'地';
+constexpr std::u32string_view kBeforeModalDe = U"我你妳您他她它牠們誰就還也都總";
 
 bool isHan(char32_t c)
 {
@@ -40,8 +52,9 @@ bool isHan(char32_t c)
 
 // One character of a line while it is being read.
 struct Cell {
-    char32_t c = 0;
+    char32_t c = 0;   // as shown
     Item::Kind kind = Item::Kind::Shown;
+    char32_t key = 0; // as read: a variant form's standard character
     Phone phone = 0;
     bool uncertain = false;
     qint32 phraseBegin = 0;
@@ -97,6 +110,31 @@ int plausibleCount(std::span<const CharReading> rs, bool neutralAllowed)
         ++n;
     }
     return n;
+}
+
+// A reading of a character standing alone is taken as settled when it has
+// this share of the phrase votes of the character's plausible readings.
+constexpr double kSureShare = 0.9;
+// A phrase less frequent than this that reads one of its characters against
+// that character's usual reading is left for the learner to check.
+constexpr quint32 kRarePhrase = 1000;
+
+// Whether reading p of a character standing alone needs the learner's eye:
+// another plausible reading exists and p has less than kSureShare of the
+// phrase votes the plausible readings get.
+bool doubtful(std::span<const CharReading> rs, Phone p, bool neutralAllowed)
+{
+    if (plausibleCount(rs, neutralAllowed) < 2)
+        return false;
+    double total = 0, mine = 0;
+    for (const CharReading &r : rs) {
+        if ((!neutralAllowed && toneOf(r.phone) == 1) || (r.phrases == 0 && !r.gcin))
+            continue;
+        total += r.phrases;
+        if (r.phone == p)
+            mine = r.phrases;
+    }
+    return total == 0 || mine < kSureShare * total;
 }
 
 // The character's readings with the correction list's substitutions made:
@@ -335,8 +373,8 @@ namespace {
 // Reads one run of Han characters (cells[begin, end)) and sets their readings.
 class RunReader {
 public:
-    RunReader(const ReadingTables &t, const Corrections &c, double logTotal)
-        : m_t(t), m_c(c), m_logTotal(logTotal) {}
+    RunReader(const ReadingTables &t, const Corrections &c, double logTotal, bool literary)
+        : m_t(t), m_c(c), m_logTotal(logTotal), m_literary(literary) {}
 
     void read(std::vector<Cell> &cells, qint32 begin, qint32 end);
 
@@ -349,19 +387,23 @@ private:
         bool corrected = false;
     };
     void candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out);
-    Phone standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const;
+    Phone standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping, bool &uncertain) const;
 
     const ReadingTables &m_t;
     const Corrections &m_c;
     double m_logTotal;
+    bool m_literary; // literary Chinese: no vernacular particles
     std::vector<PhraseMatch> m_matches;
     std::vector<Phone> m_phones;
 };
 
-// The reading of a character no phrase covers.
-Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &uncertain) const
+// The reading of a character no phrase of the cut covers. overlapping: its
+// reading in the most frequent phrase that overlaps it across the cut (院長
+// in 中研院長 cut as 中研院|長), or 0.
+Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping,
+                            bool &uncertain) const
 {
-    const char32_t c = cells[i].c;
+    const char32_t c = cells[i].key;
     uncertain = false;
     if (const Correction *corr = m_c.character(c))
         return corr->phones[0];
@@ -370,20 +412,42 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, bool &unce
     if (c == kBu)
         return kBuPhone;
     const auto rs = standardReadings(m_t, m_c, c);
-    const bool particle = kParticles.find(c) != std::u32string_view::npos;
-    const bool finalParticle = kFinalParticles.find(c) != std::u32string_view::npos;
+    // Literary Chinese has none of the vernacular's neutral particles, and
+    // 還 is "return" there.
+    if (m_literary) {
+        // Literary Chinese reads 還 "return", 予 as the pronoun "I", and 夫
+        // opening or closing a clause as the particle.
+        const bool opens = i == 0 || cells[i - 1].kind != Item::Kind::Han;
+        const bool closes = i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han;
+        const Phone literaryReading = c == kHai ? kHuanPhone
+            : c == kYu ? kYuPhone
+            : c == kFu && (opens || closes) ? kFuPhone
+            : 0;
+        if (literaryReading) {
+            uncertain = doubtful(standardReadings(m_t, m_c, c), literaryReading, false);
+            return literaryReading;
+        }
+    }
+    const bool particle = !m_literary && kParticles.find(c) != std::u32string_view::npos;
+    const bool finalParticle = !m_literary && kFinalParticles.find(c) != std::u32string_view::npos;
     // A sentence-final particle follows a word and ends the sentence.
     const bool atEnd = finalParticle && i > 0 && cells[i - 1].kind == Item::Kind::Han
         && (i + 1 == qint32(cells.size()) || cells[i + 1].kind != Item::Kind::Han);
-    const bool neutralAllowed = particle || finalParticle;
+    const bool between = !m_literary && i > 0 && cells[i - 1].kind == Item::Kind::Han
+        && i + 1 < qint32(cells.size()) && cells[i + 1].kind == Item::Kind::Han;
+    const bool complement = between
+        && ((c == kDe && kBeforeModalDe.find(cells[i - 1].key) == std::u32string_view::npos)
+            || (c == kDi && cells[i - 1].phraseLength >= 2));
+    const bool neutralAllowed = particle || finalParticle || complement;
     const auto ranked = rankedReadings(rs, neutralAllowed);
-    if (particle || atEnd) {
+    if (particle || atEnd || complement) {
         for (Phone p : ranked)
             if (toneOf(p) == 1)
                 return p;
     }
-    uncertain = plausibleCount(rs, neutralAllowed) > 1;
-    return ranked.empty() ? 0 : ranked.front();
+    const Phone p = overlapping ? overlapping : ranked.empty() ? 0 : ranked.front();
+    uncertain = doubtful(rs, p, neutralAllowed);
+    return p;
 }
 
 void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out)
@@ -418,10 +482,19 @@ void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candida
                 }
                 return n;
             };
-            for (qint32 k = 0; k < m.length; ++k)
-                if (phones[k] != it->phones[k])
-                    it->uncertain[k] = true;
-            if (agreement(phones) > agreement(it->phones))
+            // Where the two differ only in a neutral tone the table lists
+            // the neutral one for the spoken word (媽媽 ㄇㄚ ㄇㄚ˙).
+            int neutralBalance = 0;
+            bool onlyNeutral = true;
+            for (qint32 k = 0; k < m.length; ++k) {
+                if (phones[k] == it->phones[k])
+                    continue;
+                it->uncertain[k] = true;
+                const bool a = toneOf(phones[k]) == 1, b = toneOf(it->phones[k]) == 1;
+                onlyNeutral = onlyNeutral && (phones[k] & ~7) == (it->phones[k] & ~7) && a != b;
+                neutralBalance += a - b;
+            }
+            if (onlyNeutral ? neutralBalance > 0 : agreement(phones) > agreement(it->phones))
                 it->phones = phones;
         }
     }
@@ -450,7 +523,7 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
     const qint32 n = end - begin;
     std::vector<char32_t> text(n);
     for (qint32 i = 0; i < n; ++i)
-        text[i] = cells[begin + i].c;
+        text[i] = cells[begin + i].key;
     const double single = std::log(0.5) - m_logTotal;
     std::vector<double> score(n + 1, -1e300);
     std::vector<qint32> from(n + 1, -1);
@@ -470,27 +543,103 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
             }
         }
     }
-    for (qint32 j = n; j > 0;) {
-        const qint32 i = from[j];
-        const qint32 len = j - i;
-        for (qint32 k = i; k < j; ++k) {
+    // The cut, first to last, then the readings in reading order (a
+    // character alone may look at the phrase before it).
+    std::vector<qint32> starts;
+    for (qint32 j = n; j > 0; j = from[j])
+        starts.push_back(from[j]);
+    std::reverse(starts.begin(), starts.end());
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        const qint32 i = starts[s];
+        const qint32 len = (s + 1 < starts.size() ? starts[s + 1] : n) - i;
+        for (qint32 k = i; k < i + len; ++k) {
             cells[begin + k].phraseBegin = begin + i;
             cells[begin + k].phraseLength = len;
         }
-        if (len == 1) {
-            bool uncertain = false;
-            cells[begin + i].phone = standalone(cells, begin + i, uncertain);
-            cells[begin + i].uncertain = uncertain;
-        } else {
-            const Candidate &c = *std::find_if(cands[i].begin(), cands[i].end(),
-                                               [len](const Candidate &x) { return x.length == len; });
-            for (qint32 k = 0; k < len; ++k) {
-                cells[begin + i + k].phone = c.phones[k];
-                cells[begin + i + k].uncertain = c.uncertain[k];
+        if (len == 1)
+            continue;
+        const Candidate &c = *std::find_if(cands[i].begin(), cands[i].end(),
+                                           [len](const Candidate &x) { return x.length == len; });
+        for (qint32 k = 0; k < len; ++k) {
+            cells[begin + i + k].phone = c.phones[k];
+            cells[begin + i + k].uncertain = c.uncertain[k];
+            if (!c.corrected && c.frequency < kRarePhrase) {
+                const auto ranked = rankedReadings(standardReadings(m_t, m_c, text[i + k]), true);
+                if (!ranked.empty() && ranked.front() != c.phones[k] && text[i + k] != kYi && text[i + k] != kBu)
+                    cells[begin + i + k].uncertain = true;
             }
         }
-        j = i;
+        if (c.corrected)
+            continue;
+        // A corrected phrase inside a longer one of the table is read as
+        // corrected there too (晚上 in 昨天晚上).
+        for (qint32 o = 0; o + 1 < len; ++o) {
+            for (const Correction &corr : m_c.phrasesStartingWith(text[i + o])) {
+                const qint32 m = qint32(corr.text.size());
+                if (m >= len || o + m > len
+                    || !std::equal(corr.text.begin(), corr.text.end(), text.begin() + i + o))
+                    continue;
+                for (qint32 k = 0; k < m; ++k) {
+                    cells[begin + i + o + k].phone = corr.phones[k];
+                    cells[begin + i + o + k].uncertain = false;
+                }
+            }
+        }
     }
+    // Literary Chinese is read without neutral tones: a phrase's neutral
+    // syllable takes the character's own tone.
+    if (m_literary) {
+        for (qint32 k = 0; k < n; ++k) {
+            Cell &cell = cells[begin + k];
+            if (cell.phraseLength < 2 || toneOf(cell.phone) != 1)
+                continue;
+            const auto rs = standardReadings(m_t, m_c, text[k]);
+            Phone best = 0;
+            for (Phone p : rankedReadings(rs, false)) {
+                if (toneOf(p) == 1)
+                    continue;
+                if (!best || ((p & ~7) == (cell.phone & ~7) && (best & ~7) != (cell.phone & ~7)))
+                    best = p;
+            }
+            if (best)
+                cell.phone = best;
+        }
+    }
+    for (qint32 i : starts) {
+        if (cells[begin + i].phraseLength != 1)
+            continue;
+        Phone overlapping = 0;
+        quint32 best = 0;
+        for (qint32 j = std::max(0, i - 16); j <= i; ++j) {
+            for (const Candidate &c : cands[j]) {
+                if (j + c.length > i && (!overlapping || c.frequency > best)) {
+                    overlapping = c.phones[i - j];
+                    best = c.frequency;
+                }
+            }
+        }
+        bool uncertain = false;
+        cells[begin + i].phone = standalone(cells, begin + i, overlapping, uncertain);
+        cells[begin + i].uncertain = uncertain;
+    }
+}
+
+// Whether a text is literary Chinese: a text of some length with hardly a
+// vernacular function word (verse, classical prose), or one with many more
+// literary function words than vernacular ones.
+bool isLiterary(QStringView text)
+{
+    static constexpr std::u32string_view literary = U"之乎者也矣焉哉兮曰吾汝爾乃亦豈";
+    static constexpr std::u32string_view vernacular = U"的了們嗎呢吧這那很個沒著麼";
+    int lit = 0, ver = 0, han = 0;
+    for (char32_t c : text.toUcs4()) {
+        if (!isHan(c))
+            continue;
+        ++han;
+        lit += literary.find(c) != std::u32string_view::npos;
+        ver += vernacular.find(c) != std::u32string_view::npos;
+    }
+    return (han >= 20 && ver * 100 < han) || (lit >= 3 && lit > 2 * ver);
 }
 
 // A character as the learner sees it: full-width Latin letters and digits
@@ -524,7 +673,8 @@ Annotation Annotator::annotate(QStringView text, QString *error)
     const bool loaded = load(error);
     std::unique_ptr<RunReader> reader;
     if (loaded)
-        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections, m_tables->logTotal);
+        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections,
+                                             m_tables->logTotal, isLiterary(text));
 
     std::vector<Cell> cells;
     qint32 lineNumber = 0;
@@ -558,14 +708,17 @@ Annotation Annotator::annotate(QStringView text, QString *error)
             if (isInvisible(c))
                 continue;
             if (blank && !cells.empty())
-                cells.push_back({U' ', Item::Kind::Shown});
+                cells.push_back({U' ', Item::Kind::Shown, U' '});
             blank = false;
             c = shownForm(c);
-            Cell cell{c, Item::Kind::Shown};
-            if (c < 0x80 && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            Cell cell{c, Item::Kind::Shown, c};
+            if (c < 0x80 && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
                 cell.kind = Item::Kind::Typed;
-            else if (loaded && isHan(c) && !m_tables->readings->readings(c).empty())
-                cell.kind = Item::Kind::Han;
+            } else if (loaded && isHan(c)) {
+                cell.key = m_tables->corrections->standardForm(c);
+                if (!m_tables->readings->readings(cell.key).empty())
+                    cell.kind = Item::Kind::Han;
+            }
             cells.push_back(cell);
         }
         if (cells.empty())
@@ -598,7 +751,7 @@ Annotation Annotator::annotate(QStringView text, QString *error)
                 it.phraseBegin = cell.phraseBegin;
                 it.phraseLength = cell.phraseLength;
                 it.candidates << it.reading;
-                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.c);
+                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.key);
                 for (Phone p : rankedReadings(rs, true)) {
                     const QString r = phoneText(p);
                     if (!it.candidates.contains(r))

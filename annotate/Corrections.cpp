@@ -22,6 +22,7 @@ bool Corrections::parse(QStringView text, QString *error)
     m_entries.clear();
     m_characters.clear();
     m_substitutions.clear();
+    m_variants.clear();
     bool ok = true;
     int number = 0;
     for (QStringView line : text.split(u'\n')) {
@@ -34,6 +35,15 @@ bool Corrections::parse(QStringView text, QString *error)
         QString reason;
         if (fields.size() != 3) {
             reason = QStringLiteral("expected phrase, readings and source separated by tabs");
+        } else if (fields[1].startsWith(u'=')) {
+            const auto variant = fields[0].toUcs4();
+            const auto standard = fields[1].mid(1).toUcs4();
+            if (variant.size() != 1 || standard.size() != 1 || fields[2].trimmed().isEmpty()) {
+                reason = QStringLiteral("a variant is one character, = and its standard character, and a source");
+            } else {
+                m_variants.emplace_back(variant[0], standard[0]);
+                continue;
+            }
         } else if (fields[1].contains(u'>')) {
             const auto cps = fields[0].toUcs4();
             const auto pair = fields[1].split(u'>');
@@ -82,6 +92,14 @@ Phone Corrections::substitute(char32_t c, Phone p) const
         if (s.c == c && s.from == p)
             return s.to;
     return p;
+}
+
+char32_t Corrections::standardForm(char32_t c) const
+{
+    for (const auto &[variant, standard] : m_variants)
+        if (variant == c)
+            return standard;
+    return c;
 }
 
 std::span<const Correction> Corrections::phrasesStartingWith(char32_t c) const

@@ -35,8 +35,9 @@ public:
     static const Corrections &builtIn();
 
     // Reads a list: lines "<phrase> TAB <readings, blank-separated> TAB
-    // <source>", or "<character> TAB <reading>><reading> TAB <source>" for a
-    // substitution; '#' starts a comment line. False with the first bad
+    // <source>", "<character> TAB <reading>><reading> TAB <source>" for a
+    // substitution, or "<variant> TAB =<character> TAB <source>" for a variant
+    // form read as its standard character; '#' starts a comment line. False with the first bad
     // line's number and reason (a reading count that does not match the
     // phrase, a reading that is no syllable, no source).
     bool parse(QStringView text, QString *error = nullptr);
@@ -47,6 +48,8 @@ public:
     const Correction *character(char32_t c) const;
     // The standard's reading for reading p of c (p itself when none is listed).
     Phone substitute(char32_t c, Phone p) const;
+    // The character a variant form is read as (c itself when it is none).
+    char32_t standardForm(char32_t c) const;
 
     qsizetype size() const { return m_entries.size(); }
 
@@ -54,6 +57,7 @@ private:
     std::vector<Correction> m_entries; // sorted by text
     std::vector<Correction> m_characters;
     std::vector<Substitution> m_substitutions;
+    std::vector<std::pair<char32_t, char32_t>> m_variants;
 };
 
 } // namespace annotate
