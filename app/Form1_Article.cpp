@@ -153,6 +153,13 @@ bool Form1::loadArticle(const QString &text, const QString &name, const QString 
     }
     if (ParagraphCount(text) > kMaxPracticeTokens)
         return refuse(QStringLiteral("超過 %1 行文字，請分成幾個較短的檔案。").arg(kMaxPracticeTokens));
+    // Every letter, digit or Han character with a reading takes a position at
+    // least: a text with twice as many as a run can count is not read further.
+    qsizetype letters = 0;
+    for (QChar c : text)
+        letters += c.isLetterOrNumber();
+    if (letters > 2 * qsizetype(kMaxPositions))
+        return refuse(QStringLiteral("要打的注音字元超過 %1 個，請分成幾篇較短的文章。").arg(kMaxPositions));
 
     // Simplified Chinese becomes Taiwan Traditional, if the learner wants.
     QString working = text;
