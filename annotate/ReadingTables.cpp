@@ -197,6 +197,9 @@ void ReadingTables::index()
     const Node root = node(0);
     char32_t cps[kMaxPhrase];
     int n = 0;
+    m_rootChildren.assign(0x10000, 0);
+    for (quint32 i = root.a; i < root.b; ++i)
+        m_rootChildren[keyAt(i)] = i;
     for (quint32 i = root.a; i < root.b; ++i) {
         const Node syllable = node(i);
         if (phoneText(syllable.key).isEmpty())
@@ -318,6 +321,8 @@ void ReadingTables::index()
 
 quint32 ReadingTables::findChild(quint32 parent, Phone key) const
 {
+    if (parent == 0)
+        return m_rootChildren[key];
     const Node p = node(parent);
     quint32 lo = p.a, hi = std::min(p.b, m_nodes);
     while (lo < hi) {

@@ -102,6 +102,8 @@ private:
     std::vector<quint16> m_bmp;
     qint32 charIndex(char32_t c) const;
 
+    std::vector<quint32> m_rootChildren; // the root's child of each first syllable, 0 for none
+
     quint64 m_totalFrequency = 0;
     quint32 m_phraseCount = 0;
 };
