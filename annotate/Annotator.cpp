@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <unordered_map>
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 
@@ -13,10 +15,24 @@
 
 namespace annotate {
 
-struct Annotator::Tables {
+// What the rules need to know about one character, worked out once.
+struct CharInfo {
+    std::vector<CharReading> readings; // substitutions made
+    std::vector<Phone> ranked;         // for standing alone, a neutral tone last
+    std::vector<Phone> rankedNeutral;  // the same, a neutral tone allowed
+    QStringList candidates;            // rankedNeutral as text
+    QString text;
+};
+
+struct AnnotatorTables {
     std::unique_ptr<ReadingTables> readings;
     const Corrections *corrections = nullptr;
     double logTotal = 0;
+    std::unordered_map<char32_t, CharInfo> chars;
+    std::unordered_map<Phone, QString> phoneTexts;
+
+    const CharInfo &info(char32_t c);
+    const QString &text(Phone p);
 };
 
 namespace {
@@ -158,6 +174,29 @@ std::vector<CharReading> standardReadings(const ReadingTables &t, const Correcti
 }
 
 } // namespace
+
+const CharInfo &AnnotatorTables::info(char32_t c)
+{
+    auto it = chars.find(c);
+    if (it != chars.end())
+        return it->second;
+    CharInfo ci;
+    ci.readings = standardReadings(*readings, *corrections, c);
+    ci.ranked = rankedReadings(ci.readings, false);
+    ci.rankedNeutral = rankedReadings(ci.readings, true);
+    for (Phone p : ci.rankedNeutral)
+        ci.candidates << text(p);
+    ci.text = QString::fromUcs4(&c, 1);
+    return chars.emplace(c, std::move(ci)).first->second;
+}
+
+const QString &AnnotatorTables::text(Phone p)
+{
+    auto it = phoneTexts.find(p);
+    if (it == phoneTexts.end())
+        it = phoneTexts.emplace(p, phoneText(p)).first;
+    return it->second;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -344,7 +383,7 @@ bool Annotator::load(QString *error)
         m_tried = true;
         auto readings = ReadingTables::open(m_paths.chewingDir, m_paths.gcinTable, &m_error);
         if (readings) {
-            m_tables = std::make_unique<Tables>();
+            m_tables = std::make_unique<AnnotatorTables>();
             m_tables->logTotal = std::log(double(readings->totalFrequency()) + readings->phraseCount() + 1);
             m_tables->readings = std::move(readings);
             m_tables->corrections = &Corrections::builtIn();
@@ -361,10 +400,11 @@ QStringList Annotator::readings(QStringView character)
     const auto cps = character.toUcs4();
     if (cps.size() != 1 || !load())
         return out;
-    const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cps[0]);
-    for (Phone p : rankedReadings(rs, kParticles.find(cps[0]) != std::u32string_view::npos
-                                          || kFinalParticles.find(cps[0]) != std::u32string_view::npos))
-        out << phoneText(p);
+    const CharInfo &ci = m_tables->info(cps[0]);
+    const bool particle = kParticles.find(cps[0]) != std::u32string_view::npos
+        || kFinalParticles.find(cps[0]) != std::u32string_view::npos;
+    for (Phone p : particle ? ci.rankedNeutral : ci.ranked)
+        out << m_tables->text(p);
     return out;
 }
 
@@ -373,35 +413,41 @@ namespace {
 // Reads one run of Han characters (cells[begin, end)) and sets their readings.
 class RunReader {
 public:
-    RunReader(const ReadingTables &t, const Corrections &c, double logTotal, bool literary)
-        : m_t(t), m_c(c), m_logTotal(logTotal), m_literary(literary) {}
+    RunReader(AnnotatorTables &t, bool literary)
+        : m_tables(t), m_t(*t.readings), m_c(*t.corrections), m_logTotal(t.logTotal), m_literary(literary) {}
 
     void read(std::vector<Cell> &cells, qint32 begin, qint32 end);
 
 private:
+    static constexpr qint32 kLongest = 16; // characters of a phrase read
     struct Candidate {
         qint32 length = 0;
         quint32 frequency = 0;
-        std::vector<Phone> phones;      // the chosen reading
-        std::vector<bool> uncertain;    // characters tied readings disagree on
+        std::array<Phone, kLongest> phones{}; // the chosen reading
+        quint32 uncertain = 0;                // bits: characters tied readings disagree on
         bool corrected = false;
     };
     void candidatesAt(std::span<const char32_t> text, std::vector<Candidate> &out);
-    Phone standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping, bool &uncertain) const;
+    Phone standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping, bool &uncertain);
 
+    AnnotatorTables &m_tables;
     const ReadingTables &m_t;
     const Corrections &m_c;
     double m_logTotal;
     bool m_literary; // literary Chinese: no vernacular particles
     std::vector<PhraseMatch> m_matches;
     std::vector<Phone> m_phones;
+    std::vector<char32_t> m_text;
+    std::vector<double> m_score;
+    std::vector<qint32> m_from, m_starts;
+    std::vector<std::vector<Candidate>> m_cands;
 };
 
 // The reading of a character no phrase of the cut covers. overlapping: its
 // reading in the most frequent phrase that overlaps it across the cut (院長
 // in 中研院長 cut as 中研院|長), or 0.
 Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone overlapping,
-                            bool &uncertain) const
+                            bool &uncertain)
 {
     const char32_t c = cells[i].key;
     uncertain = false;
@@ -411,7 +457,8 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone over
         return kYiPhone;
     if (c == kBu)
         return kBuPhone;
-    const auto rs = standardReadings(m_t, m_c, c);
+    const CharInfo &ci = m_tables.info(c);
+    const auto &rs = ci.readings;
     // Literary Chinese has none of the vernacular's neutral particles, and
     // 還 is "return" there.
     if (m_literary) {
@@ -424,7 +471,7 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone over
             : c == kFu && (opens || closes) ? kFuPhone
             : 0;
         if (literaryReading) {
-            uncertain = doubtful(standardReadings(m_t, m_c, c), literaryReading, false);
+            uncertain = doubtful(rs, literaryReading, false);
             return literaryReading;
         }
     }
@@ -439,7 +486,7 @@ Phone RunReader::standalone(const std::vector<Cell> &cells, qint32 i, Phone over
         && ((c == kDe && kBeforeModalDe.find(cells[i - 1].key) == std::u32string_view::npos)
             || (c == kDi && cells[i - 1].phraseLength >= 2));
     const bool neutralAllowed = particle || finalParticle || complement;
-    const auto ranked = rankedReadings(rs, neutralAllowed);
+    const auto &ranked = neutralAllowed ? ci.rankedNeutral : ci.ranked;
     if (particle || atEnd || complement) {
         for (Phone p : ranked)
             if (toneOf(p) == 1)
@@ -455,62 +502,59 @@ void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candida
     out.clear();
     m_matches.clear();
     m_phones.clear();
-    m_t.phrasesAt(text, m_matches, m_phones);
+    m_t.phrasesAt(text.first(std::min<std::size_t>(text.size(), kLongest)), m_matches, m_phones);
     // The most frequent reading of each length; ties noted.
     for (const PhraseMatch &m : m_matches) {
-        auto it = std::find_if(out.begin(), out.end(), [&](const Candidate &c) { return c.length == m.length; });
+        Candidate c{m.length, m.frequency};
         const Phone *ph = m_phones.data() + m.phonesAt;
-        std::vector<Phone> phones(ph, ph + m.length);
         for (qint32 k = 0; k < m.length; ++k)
-            phones[k] = dictionaryTone(text[k], m_c.substitute(text[k], phones[k]));
+            c.phones[k] = dictionaryTone(text[k], m_c.substitute(text[k], ph[k]));
+        auto it = std::find_if(out.begin(), out.end(), [&](const Candidate &x) { return x.length == m.length; });
         if (it == out.end()) {
-            out.push_back({m.length, m.frequency, phones, std::vector<bool>(m.length, false), false});
-            continue;
-        }
-        if (m.frequency > it->frequency) {
-            it->frequency = m.frequency;
-            it->phones = phones;
-            std::fill(it->uncertain.begin(), it->uncertain.end(), false);
-        } else if (m.frequency == it->frequency && phones != it->phones) {
+            out.push_back(c);
+        } else if (m.frequency > it->frequency) {
+            *it = c;
+        } else if (m.frequency == it->frequency && c.phones != it->phones) {
             // A tie: keep the reading closer to the characters' own most
-            // likely readings, and mark where the two differ.
-            auto agreement = [&](const std::vector<Phone> &p) {
+            // likely readings, and mark where the two differ; where they
+            // differ only in a neutral tone the table lists the neutral one
+            // for the spoken word (媽媽 ㄇㄚ ㄇㄚ˙).
+            auto agreement = [&](const Candidate &x) {
                 int n = 0;
                 for (qint32 k = 0; k < m.length; ++k) {
-                    const auto ranked = rankedReadings(standardReadings(m_t, m_c, text[k]), false);
-                    n += !ranked.empty() && ranked.front() == p[k];
+                    const auto &ranked = m_tables.info(text[k]).ranked;
+                    n += !ranked.empty() && ranked.front() == x.phones[k];
                 }
                 return n;
             };
-            // Where the two differ only in a neutral tone the table lists
-            // the neutral one for the spoken word (媽媽 ㄇㄚ ㄇㄚ˙).
             int neutralBalance = 0;
             bool onlyNeutral = true;
             for (qint32 k = 0; k < m.length; ++k) {
-                if (phones[k] == it->phones[k])
+                if (c.phones[k] == it->phones[k])
                     continue;
-                it->uncertain[k] = true;
-                const bool a = toneOf(phones[k]) == 1, b = toneOf(it->phones[k]) == 1;
-                onlyNeutral = onlyNeutral && (phones[k] & ~7) == (it->phones[k] & ~7) && a != b;
+                it->uncertain |= 1u << k;
+                const bool a = toneOf(c.phones[k]) == 1, b = toneOf(it->phones[k]) == 1;
+                onlyNeutral = onlyNeutral && (c.phones[k] & ~7) == (it->phones[k] & ~7) && a != b;
                 neutralBalance += a - b;
             }
-            if (onlyNeutral ? neutralBalance > 0 : agreement(phones) > agreement(it->phones))
-                it->phones = phones;
+            if (onlyNeutral ? neutralBalance > 0 : agreement(c) > agreement(*it))
+                it->phones = c.phones;
         }
     }
     // Corrections replace the table's reading of their phrase, and add
     // phrases the table lacks.
     for (const Correction &c : m_c.phrasesStartingWith(text[0])) {
-        if (c.text.size() > text.size() || !std::equal(c.text.begin(), c.text.end(), text.begin()))
+        if (c.text.size() > text.size() || c.text.size() > std::size_t(kLongest)
+            || !std::equal(c.text.begin(), c.text.end(), text.begin()))
             continue;
         const qint32 len = qint32(c.text.size());
         auto it = std::find_if(out.begin(), out.end(), [&](const Candidate &x) { return x.length == len; });
         if (it == out.end()) {
-            out.push_back({len, 1, {}, {}, true});
+            out.push_back({len, 1});
             it = out.end() - 1;
         }
-        it->phones = c.phones;
-        it->uncertain.assign(len, false);
+        std::copy(c.phones.begin(), c.phones.end(), it->phones.begin());
+        it->uncertain = 0;
         it->corrected = true;
     }
 }
@@ -521,13 +565,18 @@ void RunReader::candidatesAt(std::span<const char32_t> text, std::vector<Candida
 void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
 {
     const qint32 n = end - begin;
-    std::vector<char32_t> text(n);
+    auto &text = m_text;
+    text.resize(n);
     for (qint32 i = 0; i < n; ++i)
         text[i] = cells[begin + i].key;
     const double single = std::log(0.5) - m_logTotal;
-    std::vector<double> score(n + 1, -1e300);
-    std::vector<qint32> from(n + 1, -1);
-    std::vector<std::vector<Candidate>> cands(n);
+    auto &score = m_score;
+    auto &from = m_from;
+    auto &cands = m_cands;
+    score.assign(n + 1, -1e300);
+    from.assign(n + 1, -1);
+    if (qint32(cands.size()) < n)
+        cands.resize(n);
     score[0] = 0;
     for (qint32 i = 0; i < n; ++i) {
         candidatesAt(std::span<const char32_t>(text).subspan(i), cands[i]);
@@ -545,7 +594,8 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
     }
     // The cut, first to last, then the readings in reading order (a
     // character alone may look at the phrase before it).
-    std::vector<qint32> starts;
+    auto &starts = m_starts;
+    starts.clear();
     for (qint32 j = n; j > 0; j = from[j])
         starts.push_back(from[j]);
     std::reverse(starts.begin(), starts.end());
@@ -562,9 +612,9 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
                                            [len](const Candidate &x) { return x.length == len; });
         for (qint32 k = 0; k < len; ++k) {
             cells[begin + i + k].phone = c.phones[k];
-            cells[begin + i + k].uncertain = c.uncertain[k];
+            cells[begin + i + k].uncertain = c.uncertain >> k & 1;
             if (!c.corrected && c.frequency < kRarePhrase) {
-                const auto ranked = rankedReadings(standardReadings(m_t, m_c, text[i + k]), true);
+                const auto &ranked = m_tables.info(text[i + k]).rankedNeutral;
                 if (!ranked.empty() && ranked.front() != c.phones[k] && text[i + k] != kYi && text[i + k] != kBu)
                     cells[begin + i + k].uncertain = true;
             }
@@ -593,9 +643,8 @@ void RunReader::read(std::vector<Cell> &cells, qint32 begin, qint32 end)
             Cell &cell = cells[begin + k];
             if (cell.phraseLength < 2 || toneOf(cell.phone) != 1)
                 continue;
-            const auto rs = standardReadings(m_t, m_c, text[k]);
             Phone best = 0;
-            for (Phone p : rankedReadings(rs, false)) {
+            for (Phone p : m_tables.info(text[k]).ranked) {
                 if (toneOf(p) == 1)
                     continue;
                 if (!best || ((p & ~7) == (cell.phone & ~7) && (best & ~7) != (cell.phone & ~7)))
@@ -673,8 +722,7 @@ Annotation Annotator::annotate(QStringView text, QString *error)
     const bool loaded = load(error);
     std::unique_ptr<RunReader> reader;
     if (loaded)
-        reader = std::make_unique<RunReader>(*m_tables->readings, *m_tables->corrections,
-                                             m_tables->logTotal, isLiterary(text));
+        reader = std::make_unique<RunReader>(*m_tables, isLiterary(text));
 
     std::vector<Cell> cells;
     qint32 lineNumber = 0;
@@ -742,21 +790,27 @@ Annotation Annotator::annotate(QStringView text, QString *error)
         for (const Cell &cell : cells) {
             Item it;
             it.kind = cell.kind;
-            it.text = QString::fromUcs4(&cell.c, 1);
-            if (cell.kind == Item::Kind::Typed) {
-                it.reading = it.text;
-            } else if (cell.kind == Item::Kind::Han) {
-                it.reading = phoneText(cell.phone);
+            if (cell.kind == Item::Kind::Han) {
+                const CharInfo &ci = m_tables->info(cell.key);
+                it.text = cell.c == cell.key ? ci.text : QString::fromUcs4(&cell.c, 1);
+                it.reading = m_tables->text(cell.phone);
                 it.uncertain = cell.uncertain;
                 it.phraseBegin = cell.phraseBegin;
                 it.phraseLength = cell.phraseLength;
-                it.candidates << it.reading;
-                const auto rs = standardReadings(*m_tables->readings, *m_tables->corrections, cell.key);
-                for (Phone p : rankedReadings(rs, true)) {
-                    const QString r = phoneText(p);
-                    if (!it.candidates.contains(r))
-                        it.candidates << r;
+                // The reading chosen first, then the others, most likely first.
+                if (!ci.rankedNeutral.empty() && ci.rankedNeutral.front() == cell.phone) {
+                    it.candidates = ci.candidates;
+                } else {
+                    it.candidates.reserve(ci.candidates.size() + 1);
+                    it.candidates << it.reading;
+                    for (const QString &r : ci.candidates)
+                        if (r != it.reading)
+                            it.candidates << r;
                 }
+            } else {
+                it.text = QString::fromUcs4(&cell.c, 1);
+                if (cell.kind == Item::Kind::Typed)
+                    it.reading = it.text;
             }
             out.items.push_back(std::move(it));
         }

@@ -114,6 +114,8 @@ QString toPracticeFileText(const Annotation &annotation);
 // Zhuyin reading. Such text is loaded as it is, not annotated.
 bool looksLikePracticeFile(QStringView text);
 
+struct AnnotatorTables; // the loaded tables and what is worked out from them
+
 // The reading tables and the rules above. Cheap to construct; the tables are
 // mapped on the first load(), annotate() or readings(). Not thread-safe.
 class Annotator {
@@ -149,9 +151,8 @@ public:
     QStringList readings(QStringView character);
 
 private:
-    struct Tables;
     Paths m_paths;
-    std::unique_ptr<Tables> m_tables;
+    std::unique_ptr<AnnotatorTables> m_tables;
     QString m_error;
     bool m_tried = false;
 };

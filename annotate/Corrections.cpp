@@ -82,6 +82,10 @@ bool Corrections::parse(QStringView text, QString *error)
     }
     const auto byText = [](const Correction &a, const Correction &b) { return a.text < b.text; };
     std::stable_sort(m_entries.begin(), m_entries.end(), byText);
+    m_firsts.assign(0x10000, false);
+    for (const Correction &e : m_entries)
+        if (e.text[0] < 0x10000)
+            m_firsts[e.text[0]] = true;
     std::stable_sort(m_characters.begin(), m_characters.end(), byText);
     return ok;
 }
@@ -104,6 +108,8 @@ char32_t Corrections::standardForm(char32_t c) const
 
 std::span<const Correction> Corrections::phrasesStartingWith(char32_t c) const
 {
+    if (c < m_firsts.size() && !m_firsts[c])
+        return {};
     const auto lo = std::partition_point(m_entries.begin(), m_entries.end(),
                                          [c](const Correction &e) { return e.text[0] < c; });
     const auto hi = std::partition_point(lo, m_entries.end(),

@@ -55,6 +55,7 @@ public:
 
 private:
     std::vector<Correction> m_entries; // sorted by text
+    std::vector<bool> m_firsts;        // Basic Multilingual Plane characters that begin an entry
     std::vector<Correction> m_characters;
     std::vector<Substitution> m_substitutions;
     std::vector<std::pair<char32_t, char32_t>> m_variants;

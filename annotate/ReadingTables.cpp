@@ -172,13 +172,6 @@ bool ReadingTables::readGcin(const QString &path, QString *error)
     return true;
 }
 
-ReadingTables::Node ReadingTables::node(quint32 i) const
-{
-    const uchar *p = m_tree + qsizetype(i) * 8;
-    return {qFromLittleEndian<quint16>(p), quint32(p[2] | p[3] << 8 | p[4] << 16),
-            quint32(p[5] | p[6] << 8 | p[7] << 16)};
-}
-
 qint32 ReadingTables::charIndex(char32_t c) const
 {
     if (c < m_bmp.size())
@@ -204,6 +197,9 @@ void ReadingTables::index()
     const Node root = node(0);
     char32_t cps[kMaxPhrase];
     int n = 0;
+    m_rootChildren.assign(0x10000, 0);
+    for (quint32 i = root.a; i < root.b; ++i)
+        m_rootChildren[keyAt(i)] = i;
     for (quint32 i = root.a; i < root.b; ++i) {
         const Node syllable = node(i);
         if (phoneText(syllable.key).isEmpty())
@@ -325,26 +321,41 @@ void ReadingTables::index()
 
 quint32 ReadingTables::findChild(quint32 parent, Phone key) const
 {
+    if (parent == 0)
+        return m_rootChildren[key];
     const Node p = node(parent);
     quint32 lo = p.a, hi = std::min(p.b, m_nodes);
     while (lo < hi) {
         const quint32 mid = lo + (hi - lo) / 2;
-        if (node(mid).key < key)
+        if (keyAt(mid) < key)
             lo = mid + 1;
         else
             hi = mid;
     }
-    return lo < std::min(p.b, m_nodes) && node(lo).key == key && lo > parent ? lo : 0;
+    return lo < std::min(p.b, m_nodes) && keyAt(lo) == key && lo > parent ? lo : 0;
 }
 
 bool ReadingTables::leafMatches(quint32 offset, std::span<const char32_t> text, qint32 length) const
 {
-    char32_t cps[kMaxPhrase];
-    int n = 0;
-    if (offset >= m_dictSize || !decodeUtf8(m_dict + offset, m_dict + m_dictSize, cps, length, n)
-        || n != length)
-        return false;
-    return std::equal(cps, cps + n, text.begin());
+    // Decoded one character at a time, to stop at the first difference.
+    const uchar *p = m_dict + offset, *end = m_dict + m_dictSize;
+    for (qint32 k = 0; k < length; ++k) {
+        if (offset >= m_dictSize || p >= end || !*p)
+            return false;
+        char32_t c = *p++;
+        int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (more < 0)
+            return false;
+        c &= more == 0 ? 0x7F : more == 1 ? 0x1F : more == 2 ? 0x0F : 0x07;
+        for (int m = 0; m < more; ++m, ++p) {
+            if (p >= end || (*p & 0xC0) != 0x80)
+                return false;
+            c = c << 6 | (*p & 0x3F);
+        }
+        if (c != text[k])
+            return false;
+    }
+    return p < end && *p == 0;
 }
 
 void ReadingTables::phrasesAt(std::span<const char32_t> text, std::vector<PhraseMatch> &out,

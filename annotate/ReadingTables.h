@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QString>
+#include <QtEndian>
+#include <cstring>
 #include <QStringView>
 #include <memory>
 #include <span>
@@ -73,9 +75,16 @@ private:
         Phone key;
         quint32 a, b;
     };
-    Node node(quint32 i) const;
+    Node node(quint32 i) const
+    {
+        quint64 v;
+        std::memcpy(&v, m_tree + std::size_t(i) * 8, 8);
+        v = qFromLittleEndian(v);
+        return {Phone(v & 0xFFFF), quint32(v >> 16 & 0xFFFFFF), quint32(v >> 40 & 0xFFFFFF)};
+    }
+    Phone keyAt(quint32 i) const { return qFromLittleEndian<quint16>(m_tree + std::size_t(i) * 8); }
     quint32 findChild(quint32 parent, Phone key) const;
-    // Length in characters of the leaf's string when it equals text's start.
+    // Whether the leaf's string is exactly text's first length characters.
     bool leafMatches(quint32 offset, std::span<const char32_t> text, qint32 length) const;
 
     QFile m_treeFile, m_dictFile;
@@ -92,6 +101,8 @@ private:
     std::vector<CharReading> m_readings;
     std::vector<quint16> m_bmp;
     qint32 charIndex(char32_t c) const;
+
+    std::vector<quint32> m_rootChildren; // the root's child of each first syllable, 0 for none
 
     quint64 m_totalFrequency = 0;
     quint32 m_phraseCount = 0;

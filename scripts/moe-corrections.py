@@ -104,6 +104,8 @@ def syllables(reading):
             i += 1
         elif i < len(reading) and reading[i] == "\u3000":
             i += 1
+        if not re.fullmatch(f"[{INITIALS}]?[{MEDIALS}]?[{FINALS}]?", s):
+            return None  # a slip in the data: no syllable
         out.append(s + ("˙" if neutral else tone))
     return out
 
