@@ -22,6 +22,7 @@
 #include "app/FrmSplash.h"
 #include "app/Shapes.h"
 #include "app/VbColor.h"
+#include "article/ArticleDocument.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
 #include "record/RecordStore.h"
@@ -106,7 +107,19 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
         box.setTextFormat(Qt::PlainText);
         box.exec();
     };
+    askQuestion = [this](const QString &text, const QList<QuestionButton> &buttons) {
+        QMessageBox box(QMessageBox::Question, AppInfo::title(), text, QMessageBox::NoButton, this);
+        box.setTextFormat(Qt::PlainText);
+        for (const QuestionButton &b : buttons)
+            box.addButton(b.button)->setText(b.caption);
+        if (!buttons.isEmpty())
+            box.setDefaultButton(buttons.front().button);
+        box.exec();
+        return box.standardButton(box.clickedButton());
+    };
     run.setDisplay(this);
+    // Text files and text dropped on the window open as articles.
+    setAcceptDrops(true);
 
     auto *client = new ClientArea(this);
     client->setFixedSize(kClientWidth, kClientHeight);
@@ -219,6 +232,9 @@ void Form1::createControls(QWidget *client)
     connect(cmdStart, &QPushButton::clicked, this, &Form1::cmdStart_Click);
 
     lblEsc = makeLabel(client, QStringLiteral("lblEsc"), QString(), {628, 88, 157, 17});
+    lblReview = makeLabel(client, QStringLiteral("lblReview"), QString(), {568, 89, 213, 17});
+    lblReview->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lblReview->hide();
 
     // The text window and the drawn keyboard.
     picWindow = new TextWindow(client);
@@ -253,6 +269,19 @@ void Form1::createMenus()
     mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
     mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(mnuOpen, &QAction::triggered, this, &Form1::mnuOpen_Click);
+    mnuOpenArticle = mnuFile->addAction(QStringLiteral("開啟文章…"));
+    mnuOpenArticle->setObjectName(QStringLiteral("mnuOpenArticle"));
+    mnuOpenArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    connect(mnuOpenArticle, &QAction::triggered, this, &Form1::mnuOpenArticle_Click);
+    mnuPasteArticle = mnuFile->addAction(QStringLiteral("貼上文章"));
+    mnuPasteArticle->setObjectName(QStringLiteral("mnuPasteArticle"));
+    mnuPasteArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    connect(mnuPasteArticle, &QAction::triggered, this, &Form1::mnuPasteArticle_Click);
+    mnuSaveArticle = mnuFile->addAction(QStringLiteral("存成打字檔…"));
+    mnuSaveArticle->setObjectName(QStringLiteral("mnuSaveArticle"));
+    mnuSaveArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveArticle->setEnabled(false); // until an article is shown
+    connect(mnuSaveArticle, &QAction::triggered, this, &Form1::mnuSaveArticle_Click);
     mnuEsc = mnuFile->addAction(QStringLiteral("中斷打字Esc"));
     mnuEsc->setObjectName(QStringLiteral("mnuEsc"));
     connect(mnuEsc, &QAction::triggered, this, &Form1::mnuEsc_Click);

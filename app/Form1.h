@@ -16,6 +16,8 @@
 #include "record/RunRecorder.h"
 #include "run/PracticeRun.h"
 
+class ArticleDocument;
+class ArticleReview;
 class QAction;
 class QGroupBox;
 class QKeyEvent;
@@ -29,6 +31,7 @@ class MeterBox;
 class RecordStore;
 class ShapeWidget;
 class TextWindow;
+namespace annotate { class Annotator; }
 
 class Form1 : public QMainWindow, private RunDisplay {
     Q_OBJECT
@@ -58,6 +61,7 @@ public:
     QPushButton *cmdEnd = nullptr;
     QPushButton *cmdStart = nullptr;
     QLabel *lblEsc = nullptr;
+    QLabel *lblReview = nullptr;            // what to do while an article is reviewed
     TextWindow *picWindow = nullptr;         // holds VScroll1 and the sheet picWd
     KeyboardView *picKey = nullptr;
     QTimer *Timer1 = nullptr;
@@ -66,6 +70,9 @@ public:
     // --- Menus ------------------------------------------------------------
     QMenu *mnuFile = nullptr;
     QAction *mnuOpen = nullptr;
+    QAction *mnuOpenArticle = nullptr;  // "開啟文章…"
+    QAction *mnuPasteArticle = nullptr; // "貼上文章"
+    QAction *mnuSaveArticle = nullptr;  // "存成打字檔…"
     QAction *mnuEsc = nullptr;
     QAction *mnuB1 = nullptr;
     QAction *mnuExit = nullptr;
@@ -105,6 +112,14 @@ public:
     std::function<qint64()> monotonicMs;
     // Shows a message box titled with the program's name; tests may replace it.
     std::function<void(QMessageBox::Icon, const QString &)> showMessage;
+    // Asks a question in a message box titled with the program's name, with
+    // these buttons (the first is the default); returns the one chosen, or
+    // QMessageBox::NoButton when the box was closed. Tests may replace it.
+    struct QuestionButton {
+        QMessageBox::StandardButton button;
+        QString caption;
+    };
+    std::function<QMessageBox::StandardButton(const QString &, const QList<QuestionButton> &)> askQuestion;
 
     bool runInProgress() const { return run.inProgress(); }
     // From the end of a run until its report has been closed: keys typed
@@ -160,6 +175,20 @@ public:
     void ShowRecordProblem();
     void mnuRecord_Click();
     void mnuWeakDrill_Click();
+    // --- Articles (article/, app/Form1_Article.cpp) ------------------------
+    // Plain Chinese text with readings added, reviewed before practice.
+    std::unique_ptr<ArticleDocument> article; // the article shown, if any
+    ArticleReview *articleReview = nullptr;   // its review layer over the text sheet
+    annotate::Annotator *annotator = nullptr; // the reading tables; tests may replace it
+    QString articleFolder;                    // where the last article came from
+
+    // Opens a text file: a practice file as it is, any other text as an
+    // article. What cannot be opened is said in a message and changes nothing.
+    bool OpenTextFile(const QString &path);
+    // Takes text (pasted or dropped) the same way.
+    bool OpenPastedText(const QString &text);
+    // Writes the article as a practice file; false when it could not.
+    bool SaveArticle(const QString &path, bool big5);
 
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
@@ -176,6 +205,9 @@ public slots:
     void mnuDoc_Click(int index);
     void mnuClassDoc_Click(int index);
     void mnuOpen_Click();
+    void mnuOpenArticle_Click();
+    void mnuPasteArticle_Click();
+    void mnuSaveArticle_Click();
     void VScroll1_Change(int value);
 
     void optKey_Click(int index);
@@ -192,6 +224,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // What the run shows (RunDisplay).
@@ -217,4 +251,13 @@ private:
     void createMenus();
     void placeWindow();
     void describeControlsForAccessibility();
+
+    bool loadText(const QString &text, const QString &name, const QString &path);
+    bool loadArticle(const QString &text, const QString &name, const QString &path);
+    void closeArticle();
+    void relayOutArticle();
+    void updateArticleActions();
+    bool m_runLocked = false;      // the controls are locked for a run
+    bool m_keepArticle = false;    // set while an article's own text is laid out
+    bool m_articlesUsable = true;  // false once the reading tables proved missing
 };

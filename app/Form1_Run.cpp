@@ -84,6 +84,8 @@ void Form1::setRunLocked(bool locked)
         m->menuAction()->setEnabled(!locked);
     frmKeySet->setEnabled(!locked);
     lblEsc->setVisible(locked);
+    m_runLocked = locked;
+    updateArticleActions();
 }
 
 // The clock, the counters and both bars start empty; so do the counts.

@@ -52,6 +52,9 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const
     if (!title.isEmpty())
         setWindowTitle(title);
     ClearRunDisplay();
+    // Another text ends the review of an article.
+    if (!m_keepArticle)
+        closeArticle();
     textLayout = std::move(layout);
     curPos = 0;
     picWindow->picWd->setTextLayout(&textLayout);

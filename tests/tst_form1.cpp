@@ -176,7 +176,12 @@ private slots:
         QStringList file;
         for (QAction *a : f.mnuFile->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(file, (QStringList{"開啟打字檔(& O)...", "中斷打字Esc", "-", "結束(&X)"}));
+        // The article commands follow the open command.
+        QCOMPARE(file, (QStringList{"開啟打字檔(& O)...", "開啟文章…", "貼上文章", "存成打字檔…",
+                                    "中斷打字Esc", "-", "結束(&X)"}));
+        QCOMPARE(f.mnuOpenArticle->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+        QCOMPARE(f.mnuPasteArticle->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+V")));
+        QVERIFY(!f.mnuSaveArticle->isEnabled()); // nothing to save before an article is open
         QStringList record;
         for (QAction *a : f.mnuR->actions())
             record << a->text();
