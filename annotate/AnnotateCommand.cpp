@@ -5,6 +5,7 @@
 
 #include "annotate/Annotator.h"
 #include "practice/PracticeFile.h"
+#include "practice/TextDecoding.h"
 
 namespace annotate {
 
@@ -46,7 +47,7 @@ int runAnnotateCommand(const QStringList &arguments, std::FILE *out, std::FILE *
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return fail(QStringLiteral("無法讀取（%1）。").arg(f.errorString()));
-    const QString text = DecodePracticeText(bytes);
+    const QString text = DecodeTextFile(bytes).text;
     // Bytes neither UTF-8 nor Big5 decode to substitution characters.
     if (text.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
         return fail(QStringLiteral("無法辨識文字的編碼（不是 UTF-8，也不是 Big5）。"));

@@ -119,17 +119,22 @@ bool Form1::loadText(const QString &text, const QString &name, const QString &pa
 
     // Already a practice file: every line a character and its reading.
     TokenTable table;
-    if (!TokensFromLines(text, table)) {
+    switch (TokensFromLines(text, table)) {
+    case PracticeFileResult::Status::Ok:
+        break;
+    case PracticeFileResult::Status::TooManySymbols:
+        showMessage(QMessageBox::Warning, QStringLiteral("無法開啟%1：要打的注音字元超過 %2 個，請分成幾個較短的檔案。")
+                                              .arg(subjectOf(name, path), QString::number(kMaxPositions)));
+        return false;
+    default:
         showMessage(QMessageBox::Warning, QStringLiteral("無法開啟%1：超過 %2 行文字，請分成幾個較短的檔案。")
-                                              .arg(subjectOf(name, path)).arg(kMaxPracticeTokens));
+                                              .arg(subjectOf(name, path), QString::number(kMaxPracticeTokens)));
         return false;
     }
-    const QString oldTitle = windowTitle();
-    setWindowTitle(titleFor(name, path));
-    if (!LoadPracticeText(table, path.isEmpty() ? QStringLiteral("貼上的文字") : name)) {
-        setWindowTitle(oldTitle);
+    const TextRef ref = TextRef::file(path.isEmpty() ? QStringLiteral("貼上的文字") : path, table);
+    if (!LoadPracticeText(table, path.isEmpty() ? QStringLiteral("貼上的文字") : name, titleFor(name, path)))
         return false;
-    }
+    currentText = ref;
     if (!path.isEmpty())
         practiceFilePath = path;
     return true;
@@ -206,15 +211,13 @@ bool Form1::loadArticle(const QString &text, const QString &name, const QString 
         }
     }
 
-    const QString oldTitle = windowTitle();
-    setWindowTitle(titleFor(name, path));
+    const TextRef ref = TextRef::file(path.isEmpty() ? QStringLiteral("貼上的文字") : path, table);
     m_keepArticle = true;
-    const bool loaded = LoadPracticeText(table, path.isEmpty() ? QStringLiteral("貼上的文字") : name);
+    const bool loaded = LoadPracticeText(table, path.isEmpty() ? QStringLiteral("貼上的文字") : name, titleFor(name, path));
     m_keepArticle = false;
-    if (!loaded) {
-        setWindowTitle(oldTitle);
+    if (!loaded)
         return false;
-    }
+    currentText = ref;
     doc->setLaidOut(table);
     article = std::move(doc);
 
@@ -257,11 +260,13 @@ void Form1::relayOutArticle()
     // The same text with other readings: the view stays where it was.
     const int scroll = picWindow->VScroll1->value();
     TokenTable table = article->tokens();
+    const TextRef ref = TextRef::file(currentText.path, table);
     m_keepArticle = true;
     const bool loaded = LoadPracticeText(table, article->name());
     m_keepArticle = false;
     if (!loaded)
         return;
+    currentText = ref; // other readings: another text to the record
     article->setLaidOut(table);
     picWindow->VScroll1->setValue(scroll);
     articleReview->setTextLayout(&textLayout);

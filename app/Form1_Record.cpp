@@ -103,12 +103,8 @@ void Form1::mnuWeakDrill_Click()
     }
     // Loaded like a lesson: the clock stops, the title names the drill and its keys.
     Timer1->stop();
-    const QString oldTitle = windowTitle();
     TokenTable table = drill.table;
     const TextRef text = TextRef::drill(drill.keysCaption, drill.table);
-    setWindowTitle(AppInfo::title() + QStringLiteral("_弱鍵練習") + drill.keysCaption);
-    if (LoadPracticeText(table, QStringLiteral("弱鍵練習")))
+    if (LoadPracticeText(table, QStringLiteral("弱鍵練習"), AppInfo::title() + QStringLiteral("_弱鍵練習") + drill.keysCaption))
         currentText = text;
-    else
-        setWindowTitle(oldTitle);
 }

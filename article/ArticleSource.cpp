@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "practice/PracticeFile.h"
+#include "practice/TextDecoding.h"
 
 ArticleSource ArticleFromText(QString text)
 {
@@ -57,7 +58,7 @@ ArticleSource ReadArticleFile(const QString &path)
         r.status = Status::TooLarge;
         return r;
     }
-    return ArticleFromText(DecodePracticeText(bytes));
+    return ArticleFromText(DecodeTextFile(bytes).text);
 }
 
 qsizetype ParagraphCount(QStringView text)

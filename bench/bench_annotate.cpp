@@ -17,6 +17,7 @@
 #include <map>
 #include <vector>
 
+#include "practice/TextDecoding.h"
 #include "annotate/Annotator.h"
 #include "practice/PracticeFile.h"
 
@@ -91,7 +92,7 @@ int child()
     timer.start();
     double cpu = cpuMs();
     TokenTable table;
-    TokensFromLines(DecodePracticeText(practice), table);
+    TokensFromLines(DecodeTextFile(practice).text, table);
     std::printf("baseline\t%.3f\n", timer.nsecsElapsed() / 1e6);
     std::printf("baseline cpu\t%.3f\n", cpuMs() - cpu);
 
