@@ -342,8 +342,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         // Keys released while another window has the keyboard (the report
         // that follows a run's last key) never reach this one: no key top
         // stays down.
-        for (KeyNumber k = 1; k <= kMaxKeyNumber; ++k)
-            setPressed(k, false);
+        for (KeyNumber k = 1; k <= kMaxKeyNumber; ++k) {
+            const KeyRect r = picKey->keyTopRect(k);
+            if (r.left == rest.keyLeft[k] + 1 && r.top == rest.keyTop[k] + 1)
+                setPressed(k, false);
+        }
         shiftHeld = 0;
     } else if (event->type() == QEvent::KeyRelease) {
         auto *e = static_cast<QKeyEvent *>(event);

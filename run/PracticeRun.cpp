@@ -110,15 +110,16 @@ void PracticeRun::advance()
 void PracticeRun::finish(bool completed)
 {
     m_inProgress = false;
-    m_outcome.completed = completed;
-    m_outcome.posCount = posCount;
-    m_outcome.rightCount = rightCount;
-    m_outcome.wrongCount = wrongCount;
-    m_outcome.elapsedMs = std::max<qint64>(0, m_now - runStartTime);
-    m_outcome.elapsedSeconds = static_cast<qint32>(m_outcome.elapsedMs / 1000);
-    m_outcome.typedKey = typedKey;
+    RunOutcome outcome;
+    outcome.completed = completed;
+    outcome.posCount = posCount;
+    outcome.rightCount = rightCount;
+    outcome.wrongCount = wrongCount;
+    outcome.elapsedMs = std::max<qint64>(0, m_now - runStartTime);
+    outcome.elapsedSeconds = static_cast<qint32>(outcome.elapsedMs / 1000);
+    outcome.typedKey = typedKey;
     if (m_listener)
-        m_listener->runFinished(m_outcome);
+        m_listener->runFinished(outcome);
     if (m_display)
-        m_display->runEnded(m_outcome);
+        m_display->runEnded(outcome);
 }

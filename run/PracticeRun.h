@@ -58,8 +58,9 @@ public:
     void reset();
 
     // Starts a run over these symbols (position k is symbols[k - 1]) at time
-    // now (monotonic milliseconds, like every time the run is given). Positions whose symbol has no key are accepted at once; a text
-    // without positions, or of such positions only, ends at once.
+    // now (monotonic milliseconds, as every time the run is given). Positions
+    // whose symbol has no key are accepted at once; a text without positions,
+    // or of such positions only, ends at once.
     void start(std::vector<QString> symbols, qint64 now);
 
     // A typed character (its code; 27 Esc, 8 Backspace) at monotonic time
@@ -80,9 +81,6 @@ public:
         m_now = now;
     }
 
-    // How the last run ended, fixed when it ended.
-    const RunOutcome &outcome() const { return m_outcome; }
-
 private:
     void beginPosition(qint16 pos);
     void finish(bool completed);
@@ -93,5 +91,4 @@ private:
     bool m_inProgress = false;
     KeyNumber m_key = 0;
     qint64 m_now = 0; // when the last keystroke or command arrived
-    RunOutcome m_outcome;
 };

@@ -461,12 +461,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QTest::keyPress(h.window(), '#', Qt::ShiftModifier);
         QCOMPARE(f.picKey->keyTopRect(51).left, qint16(f.rest.keyLeft[51] + 1));
+        const KeyRect unpressed = f.picKey->keyTopRect(110); // a key without a recorded rest place
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QCOMPARE(f.picKey->keyTopRect(51).left, f.rest.keyLeft[51]);
         QCOMPARE(f.picKey->keyTopRect(2).top, f.rest.keyTop[2]);
+        QCOMPARE(f.picKey->keyTopRect(110).left, unpressed.left); // the others stay where they are
     }
 
     void capsLockLampFollowsTheKey()
