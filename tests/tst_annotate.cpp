@@ -247,7 +247,7 @@ void TestAnnotate::practiceFileRoundTrip()
     std::vector<ItemRef> origins;
     const TokenTable table = toTokenTable(a, &origins);
     TokenTable read;
-    QVERIFY(TokensFromLines(toPracticeFileText(a), read));
+    QCOMPARE(TokensFromLines(toPracticeFileText(a), read), PracticeFileResult::Status::Ok);
     QCOMPARE(joined(read), joined(table));
     QCOMPARE(read.readings, table.readings);
     QCOMPARE(table.readings[table.chars.indexOf(u"枀"_qs)], u"ㄙㄨㄥ "_qs);
