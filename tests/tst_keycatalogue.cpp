@@ -122,28 +122,6 @@ private slots:
         }
     }
 
-    void zoneColours_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<uint>("colour");
-        QTest::newRow("A little finger") << 65 << 0x0080C0FFu;
-        QTest::newRow("S ring finger") << 83 << 0x0080FF80u;
-        QTest::newRow("D middle finger") << 68 << 0x0000FFFFu;
-        QTest::newRow("F left index") << 70 << 0x00FFFF00u;
-        QTest::newRow("6 right index") << 54 << 0x00FFFFC0u;
-        QTest::newRow("space thumb") << 32 << 0x00FF80FFu;
-        QTest::newRow("Tab function") << 9 << 0x00808000u;
-        QTest::newRow("key 110 function") << 110 << 0x00808000u;
-        QTest::newRow("Enter") << 13 << 0x00FF8080u;
-        QTest::newRow("right Shift") << 3 << 0x00FF8080u;
-    }
-    void zoneColours()
-    {
-        QFETCH(int, key);
-        QFETCH(uint, colour);
-        QCOMPARE(KeyCatalogue::zoneColor(KeyCatalogue::find(key)->zone), colour);
-    }
-
     void restPositions()
     {
         RestPositions rest;
