@@ -82,6 +82,8 @@ private slots:
         f.picKey->setFill(13, Palette::EnterShift);
         f.optKey_Click(1);
         QVERIFY(KeyboardShot(f.picKey).is(700, 95, Palette::EnterShift));
+        f.optKey_Click(0); // no big Enter in the small-Enter layout
+        QVERIFY(KeyboardShot(f.picKey).is(700, 95, Palette::WindowGrey));
     }
 
     // The Shift key to use, lit through a run as the learner types it, read

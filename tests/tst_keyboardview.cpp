@@ -160,47 +160,6 @@ private slots:
         QVERIFY(KeyboardShot(&v) == before);
     }
 
-    // The layouts move Backspace, the backslash key and right Shift and add
-    // the big Enter's upper part.
-    void layouts_data()
-    {
-        QTest::addColumn<int>("option");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<uint>("colour");
-        // "\ 鍵在上": Backspace at 680, 0; backslash at 632, 0; big Enter.
-        QTest::newRow("上: Backspace's left edge") << 1 << 680 << 20 << Palette::Black;
-        QTest::newRow("上: left of Backspace") << 1 << 679 << 20 << kBack;
-        QTest::newRow("上: Backspace's top edge") << 1 << 700 << 0 << Palette::Black;
-        QTest::newRow("上: backslash's left edge") << 1 << 632 << 20 << Palette::Black;
-        QTest::newRow("上: big Enter's upper part") << 1 << 700 << 95 << Palette::EnterShift;
-        QTest::newRow("上: its right outline") << 1 << 724 << 60 << Palette::Black;
-        QTest::newRow("上: its shadow") << 1 << 726 << 70 << Palette::BigEnterShadow;
-        // "\ 鍵在下": backslash at 684, 144 right of a shorter right Shift.
-        QTest::newRow("下: backslash's left edge") << 2 << 684 << 164 << Palette::Black;
-        QTest::newRow("下: left of backslash") << 2 << 683 << 164 << kBack;
-        QTest::newRow("下: backslash's top edge") << 2 << 700 << 144 << Palette::Black;
-        QTest::newRow("下: right Shift's right edge") << 2 << 676 << 164 << Palette::Black;
-        QTest::newRow("下: big Enter's upper part") << 2 << 700 << 95 << Palette::EnterShift;
-        // "小Enter鍵": as drawn, no big Enter.
-        QTest::newRow("小: gap above Enter") << 0 << 700 << 95 << kBack;
-        QTest::newRow("小: backslash in row 2") << 0 << 660 << 70 << Palette::Black;
-    }
-    void layouts()
-    {
-        QFETCH(int, option);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(uint, colour);
-        KeyboardView v;
-        // Through another layout first, so that going back is tested too.
-        v.applyLayout(option == 0 ? 1 : 0);
-        v.applyLayout(option);
-        const KeyboardShot shot(&v);
-        QVERIFY2(shot.is(x, y, colour), qPrintable(QStringLiteral("%1 instead of %2")
-                                                       .arg(describe(shot.at(x, y)), describe(rgbOf(colour)))));
-    }
-
     // A keystroke's change repaints that key, not the keyboard.
     void repaintsOnlyWhatChanged()
     {

@@ -156,16 +156,6 @@ private slots:
         QCOMPARE(Lessons::caption(Lessons::Menu::ClassDoc, 10), QStringLiteral("張載【西銘】"));
     }
 
-    void drillLessonOne()
-    {
-        // Word for word, the first drill.
-        QCOMPARE(GetBaseText(1),
-                 QStringLiteral("忙ㄇㄤˊ 莽ㄇㄤˇ 氓ㄇㄤˊ 茻ㄇㄤˇ 貓ㄇㄠ 茅ㄇㄠˊ 卯ㄇㄠˇ 耄ㄇㄠˋ 囔ㄋㄤ 囊ㄋㄤˊ "
-                                "曩ㄋㄤˇ 囔ㄋㄤ˙ 峱ㄋㄠ 撓ㄋㄠˊ 惱ㄋㄠˇ 鬧ㄋㄠˋ 囔ㄋㄤ 貓ㄇㄠ 瑙ㄋㄠˇ 忙ㄇㄤˊ "
-                                "茻ㄇㄤˇ 撓ㄋㄠˊ 耄ㄇㄠˋ 囔ㄋㄤ˙ 卯ㄇㄠˇ 鬧ㄋㄠˋ 氓ㄇㄤˊ 曩ㄋㄤˇ"));
-        QVERIFY(GetBaseText(16).endsWith(QStringLiteral("泱ㄧㄤ 鶲ㄨㄥ")));
-    }
-
     void counts_data() { addItemRows(); }
     void counts()
     {

@@ -9,7 +9,6 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/CapsLock.h"
 #include "app/Shapes.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
@@ -30,8 +29,6 @@ TokenTable hundredFifty()
 class TestRunWindow : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { CapsLock::setOverride(std::nullopt); }
-
     void startWithNothingLoaded()
     {
         FormHarness h;
@@ -71,23 +68,6 @@ private slots:
             QCOMPARE(p.echo, p.symbol == QLatin1String(" ") ? QStringLiteral(" ") : p.symbol);
             QCOMPARE(p.echoBack, Palette::Yellow);
         }
-    }
-
-    void longestTextTypedThrough()
-    {
-        // The longest built-in text from its first key to its report (under
-        // the sanitizer build this run is checked for leaks too).
-        FormHarness h;
-        QVERIFY(h.show());
-        h.form.mnuClassDoc_Click(3);
-        const QString keys = keysForText(h.form);
-        h.form.cmdStart->click();
-        h.type(keys.left(keys.size() / 2));
-        h.tickAt(30'000);
-        h.type(keys.mid(keys.size() / 2));
-        QVERIFY(h.waitForMessage());
-        QCOMPARE(h.form.run.rightCount, h.form.positionCount());
-        QVERIFY(h.messages[0].text.startsWith(QStringLiteral("恭喜您打完本段文字!!\r\n您的速度是每秒")));
     }
 
     void wrongKeyEchoedAndCounted()
@@ -163,63 +143,6 @@ private slots:
         QVERIFY(h.waitForMessage());
         QCOMPARE(h.messages[0].text, text);
         QCOMPARE(h.messages[0].icon, QMessageBox::Information);
-    }
-
-    void hundredFiftyRightEightWrong()
-    {
-        FormHarness h;
-        QVERIFY(h.show());
-        TokenTable t = hundredFifty();
-        QVERIFY(h.form.LoadPracticeText(t));
-        h.form.cmdStart->click();
-        const QString keys = keysForText(h.form);
-        for (int i = 0; i < keys.size(); ++i) {
-            if (i % 20 == 5)
-                h.key('x'); // eight wrong keys along the way
-            if (i == keys.size() - 1)
-                h.tickAt(120'000);
-            h.type(QString(keys[i]));
-        }
-        QVERIFY(h.waitForMessage());
-        QCOMPARE(h.form.run.wrongCount, 8);
-        QCOMPARE(h.messages[0].text, QStringLiteral("恭喜您打完本段文字!!") + kCrLf + "您的速度是每秒1.25個注音字元"
-                                         + kCrLf + "按鍵的正確率為94.94%");
-    }
-
-    void characterModeWithCapsLock_data()
-    {
-        QTest::addColumn<bool>("capsLock");
-        QTest::newRow("Caps Lock off") << false;
-        QTest::newRow("Caps Lock on") << true;
-    }
-    void characterModeWithCapsLock()
-    {
-        QFETCH(bool, capsLock);
-        CapsLock::setOverride(capsLock);
-        FormHarness h;
-        QVERIFY(h.show());
-        // A practice file mixing Zhuyin and ASCII: 中ㄓㄨㄥ, then "a", "A", "?".
-        TokenTable t = tableOf({{u"中", u"ㄓㄨㄥ"}, {u"a", u"a"}, {u"A", u"A"}, {u"?", u"?"}});
-        QVERIFY(h.form.LoadPracticeText(t));
-        h.form.cmdStart->click();
-        h.type(QStringLiteral("5j/ "));
-        QCOMPARE(h.form.curPos, qint16(5));
-        QVERIFY(h.form.charMode);
-        QCOMPARE(h.form.picKey->borderColor(65), Palette::Red);
-        h.key('A', Qt::ShiftModifier); // "A" where "a" is expected
-        QCOMPARE(h.form.run.wrongCount, 1);
-        QCOMPARE(h.form.textLayout.positions[4].echo, QStringLiteral("A"));
-        h.key('a');
-        QCOMPARE(h.form.curPos, qint16(6));
-        h.key('a');
-        QCOMPARE(h.form.run.wrongCount, 2);
-        h.key('A', Qt::ShiftModifier);
-        h.key('/');
-        QCOMPARE(h.form.run.wrongCount, 3);
-        QCOMPARE(h.form.picKey->borderColor(47), Palette::Red);
-        h.key('?', Qt::ShiftModifier);
-        QVERIFY(h.waitForMessage());
-        QCOMPARE(h.form.run.rightCount, 7);
     }
 
     void lockingDuringAndAfter()

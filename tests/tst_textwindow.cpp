@@ -81,8 +81,9 @@ private slots:
         QCOMPARE(f.picWindow->VScroll1->height(), 127);
     }
 
-    // During a run the current position stays in view: when a position
-    // begins, and when a key is typed while the learner has scrolled it away.
+    // Through the longest text, typed to its report, the current position
+    // stays in view: when a position begins, and when a key is typed while
+    // the learner has scrolled it away.
     void currentPositionStaysInView()
     {
         FormHarness h;
@@ -116,6 +117,11 @@ private slots:
         h.type(keys.mid(199, keys.size() - 200));
         QCOMPARE(bar->value(), f.textLayout.positions.back().top + 56 - 130);
         QVERIFY(bar->value() <= bar->maximum());
+        h.tickAt(30'000);
+        h.type(keys.right(1));
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(f.run.rightCount, f.positionCount());
+        QVERIFY(h.messages[0].text.startsWith(QStringLiteral("恭喜您打完本段文字!!\r\n您的速度是每秒")));
     }
 
     void reloadingReplacesEverything()
