@@ -95,8 +95,8 @@ private slots:
     void restPositionsRound()
     {
         RestPositions rest;
-        rest.set(8, 680.4, 0.6);
-        QCOMPARE(rest.keyLeft[8], qint16(680));
+        rest.set(8, 680.6, 0.6);
+        QCOMPARE(rest.keyLeft[8], qint16(681));
         QCOMPARE(rest.keyTop[8], qint16(1));
         rest.set(0, 5, 5);   // not a key number: ignored
         rest.set(201, 5, 5); // out of range: ignored

@@ -303,6 +303,11 @@ private slots:
         h.key(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), h.form.picWindow->picWd);
         QCOMPARE(h.form.run.wrongCount, 1); // judged: Tab is not ㄅ
+        // Nor does Space press a button that has the focus: it is judged too.
+        h.form.cmdSandH->setFocus();
+        h.key(Qt::Key_Space);
+        QVERIFY(!h.form.picKey->isHidden());
+        QCOMPARE(h.form.run.wrongCount, 2);
     }
 
     void spaceStillPressesAButtonOutsideARun()

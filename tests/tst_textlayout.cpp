@@ -222,7 +222,7 @@ private slots:
     void limits()
     {
         TokenTable t;
-        t.append(QStringLiteral("長"), QString(kMaxPositions + 5, QChar(u'ㄅ')));
+        t.append(QStringLiteral("長"), QString(kMaxPositions, QChar(u'ㄅ')) + QStringLiteral("ˋ"));
         TextLayout out;
         QCOMPARE(LayOutText(t, LayoutGeometry{}, out), LayoutLimit::TooManyPositions);
         TokenTable ok;
