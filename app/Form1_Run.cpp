@@ -323,9 +323,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         }
         const bool shift = (e->modifiers() & Qt::ShiftModifier) || e->key() == Qt::Key_Shift;
         Form_KeyDown(KeyCodeOf(e), shift ? 1 : 0);
-        // Alt with a letter opens a menu; it types nothing.
+        // Alt with a letter opens a menu; it types nothing. Shift with Tab
+        // arrives as Backtab, on X without its character: it still types Tab.
         if (!(e->modifiers() & Qt::AltModifier)) {
-            for (QChar ch : e->text())
+            const bool backtab = e->key() == Qt::Key_Backtab && e->text().isEmpty();
+            for (QChar ch : backtab ? QStringLiteral("\t") : e->text())
                 Form_KeyPress(static_cast<qint16>(ch.unicode()));
         }
         if (run.inProgress()) {

@@ -83,19 +83,6 @@ private slots:
         QVERIFY(run.charMode); // the first-tone space is a character
     }
 
-    void escapeAsFirstKey()
-    {
-        Recorder rec;
-        PracticeRun run;
-        run.setDisplay(&rec);
-        run.start(positions({u"ㄅ", u"ㄆ"}), 0);
-        type(run, QStringLiteral("\x1b"));
-        QVERIFY(!run.inProgress());
-        QCOMPARE(run.typedKey, qint16(27));
-        QCOMPARE(run.wrongCount, 0);
-        QCOMPARE(rec.log, (QStringList{"begin 1 key 49", "echo 1 []", "interrupt 1 key 49", "end"}));
-    }
-
     void interruptCommand()
     {
         Recorder rec;
@@ -180,15 +167,6 @@ private slots:
         type(run, typed);
         QCOMPARE(run.wrongCount, wrong);
         QCOMPARE(!run.inProgress(), done);
-    }
-
-    void markedKeyOfACharacter()
-    {
-        PracticeRun run;
-        run.start(positions({u"?"}), 0);
-        QCOMPARE(run.markedKey(), KeyNumber(47));
-        run.start(positions({u"A"}), 0);
-        QCOMPARE(run.markedKey(), KeyNumber(65));
     }
 
     void symbolWithoutKeyIsAcceptedAtOnce()
