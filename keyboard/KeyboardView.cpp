@@ -1,12 +1,17 @@
 #include "keyboard/KeyboardView.h"
 
+#include <QHash>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <utility>
 
 #include "app/Fonts.h"
+#include "app/LaidOutText.h"
 #include "app/VbColor.h"
 
 using namespace KeyboardArt;
@@ -24,7 +29,7 @@ QLineF snapped(const QLineF &l, int width)
     return QLineF(qRound(l.x1()) + c, qRound(l.y1()) + c, qRound(l.x2()) + c, qRound(l.y2()) + c);
 }
 
-void paintItem(QPainter &p, const Item &it, const QFont &font)
+void paintItem(QPainter &p, const Item &it, const LaidOutText &text)
 {
     switch (it.shape) {
     case Shape::RoundedRect:
@@ -49,22 +54,63 @@ void paintItem(QPainter &p, const Item &it, const QFont &font)
                       it.penWidth > 1 ? Qt::RoundCap : Qt::SquareCap));
         p.drawLine(snapped(it.line, it.penWidth));
         break;
-    case Shape::Text: {
-        p.setFont(font);
+    case Shape::Text:
         p.setPen(toQColor(it.pen));
-        int flags = Qt::AlignHCenter | Qt::AlignTop;
         if (it.filled) {
             p.save();
             p.fillRect(it.rect, toQColor(it.fill));
             p.setClipRect(it.rect, Qt::IntersectClip);
-            p.drawText(it.rect, flags | (it.wordWrap ? Qt::TextWordWrap : 0), it.text);
+            text.draw(p, it.rect.topLeft());
             p.restore();
         } else {
-            p.drawText(it.rect, flags | Qt::TextDontClip, it.text);
+            text.draw(p, it.rect.topLeft());
         }
         break;
     }
+}
+
+// Texts are centred at the top of their box; opaque captions wrap and are
+// cut at their box, legends may overhang it.
+int textFlags(const Item &it)
+{
+    if (it.filled)
+        return Qt::AlignHCenter | Qt::AlignTop | (it.wordWrap ? Qt::TextWordWrap : 0);
+    return Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip;
+}
+
+// Whether an item paints on an area: Item::paintedBounds() against the
+// area, inline, as every paint asks it of every item.
+bool paintsOn(const Item &it, const QRectF &a)
+{
+    if (!it.visible)
+        return false;
+    qreal l, t, r, b;
+    switch (it.shape) {
+    case Shape::Line: {
+        const qreal m = it.penWidth / 2.0 + 1.5;
+        l = std::min(it.line.x1(), it.line.x2()) - m;
+        r = std::max(it.line.x1(), it.line.x2()) + m;
+        t = std::min(it.line.y1(), it.line.y2()) - m;
+        b = std::max(it.line.y1(), it.line.y2()) + m;
+        break;
     }
+    case Shape::Text: {
+        const qreal mx = it.filled ? 0 : it.rect.height();
+        const qreal my = it.filled ? 0 : 2;
+        l = it.rect.left() - mx;
+        r = it.rect.right() + mx;
+        t = it.rect.top() - my;
+        b = it.rect.bottom() + my;
+        break;
+    }
+    default:
+        l = it.rect.left() - 1;
+        r = it.rect.right() + 1;
+        t = it.rect.top() - 1;
+        b = it.rect.bottom() + 1;
+        break;
+    }
+    return l < a.right() && a.left() < r && t < a.bottom() && a.top() < b;
 }
 
 void drawSprite(QPainter &p, const QImage &hand, const QImage &mask, QPoint at)
@@ -200,7 +246,10 @@ void KeyboardView::renderStale()
 {
     const std::vector<QRect> stale = std::exchange(m_stale, {});
     for (const QRect &area : stale) {
-        renderPicture(area);
+        if (!restoreTile(area)) {
+            renderPicture(area);
+            keepTile(area);
+        }
         if (m_handsDrawn)
             composeHands(area);
     }
@@ -216,6 +265,8 @@ void KeyboardView::ensureCanvas()
     m_base.setDotsPerMeterX(kDotsPerMeter);
     m_base.setDotsPerMeterY(kDotsPerMeter);
     m_stale.clear();
+    m_tiles.clear();
+    m_tileBytes = 0;
     renderPicture(rect());
     if (m_handsDrawn) {
         ensureSprites();
@@ -232,27 +283,168 @@ void KeyboardView::renderPicture(const QRect &area)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF a(area);
-    for (const Item &it : m_picture.items()) {
-        if (it.visible && it.paintedBounds().intersects(a))
-            paintItem(p, it, it.shape == Shape::Text ? fontOf(it.font) : QFont());
+    const std::vector<Item> &items = m_picture.items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item &it = items[i];
+        if (paintsOn(it, a))
+            paintItem(p, it, it.shape == Shape::Text ? textOf(i) : LaidOutText());
     }
 }
 
-const QFont &KeyboardView::fontOf(const FontChoice &choice)
+const LaidOutText &KeyboardView::textOf(std::size_t index)
 {
-    const quint32 key = (static_cast<quint32>(choice.role) << 24)
-                        | (static_cast<quint32>(choice.points * 100) << 1) | (choice.bold ? 1 : 0);
-    auto it = m_fonts.find(key);
-    if (it == m_fonts.end()) {
+    const Item &it = m_picture.items()[index];
+    if (m_texts.size() != m_picture.items().size())
+        m_texts.resize(m_picture.items().size());
+    LaidOutText &text = m_texts[index];
+    // Laid out once; again only when a layout resizes the item's box.
+    if (text.isNull() || text.box() != it.rect.size()) {
         QFont f;
-        switch (choice.role) {
-        case FontRole::Ming: f = Fonts::ming(choice.points, choice.bold); break;
-        case FontRole::Kai: f = Fonts::kai(choice.points, choice.bold); break;
-        case FontRole::Arial: f = Fonts::arial(choice.points, choice.bold); break;
+        switch (it.font.role) {
+        case FontRole::Ming: f = Fonts::ming(it.font.points, it.font.bold); break;
+        case FontRole::Kai: f = Fonts::kai(it.font.points, it.font.bold); break;
+        case FontRole::Arial: f = Fonts::arial(it.font.points, it.font.bold); break;
         }
-        it = m_fonts.insert(key, f);
+        text = LaidOutText(it.text, f, &m_base, it.rect.size(), textFlags(it));
     }
-    return *it;
+    return text;
+}
+
+// --- Rendered areas kept for reuse ----------------------------------------------
+
+// A keystroke takes a few keys through the same few looks (marked as the
+// next key, pressed, released); each look of such an area is rendered once
+// and copied back when the area looks that way again.
+
+namespace {
+// Areas up to this size are kept (the space bar with its border: 303 x 45),
+// and this many bytes of them in all, the least recently used given up first.
+constexpr int kMaxTileArea = 320 * 48;
+constexpr qsizetype kTileBudget = 384 * 1024;
+} // namespace
+
+void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look) const
+{
+    look.clear();
+    const QRectF a(area);
+    const std::vector<Item> &items = m_picture.items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item &it = items[i];
+        if (paintsOn(it, a))
+            look.push_back({static_cast<qint16>(i), static_cast<qint16>(it.penWidth), it.fill, it.pen,
+                            it.shape == Shape::Line ? QRectF(it.line.p1(), it.line.p2()) : it.rect});
+    }
+}
+
+bool KeyboardView::keepsTiles(const QRect &area) const
+{
+    // At a fractional density an area's edge cuts device pixels shared with
+    // its neighbours: such areas are always rendered.
+    const qreal dpr = m_base.devicePixelRatio();
+    return area.width() * area.height() <= kMaxTileArea && dpr == qRound(dpr);
+}
+
+bool KeyboardView::restoreTile(const QRect &area)
+{
+    if (!keepsTiles(area))
+        return false;
+    lookOf(area, m_look);
+    for (Tile &t : m_tiles) {
+        if (t.area != area || t.look != m_look)
+            continue;
+        t.lastUse = ++m_tileClock;
+        const QRect d = devicePixels(area).toRect();
+        const int w = d.width();
+        const uchar *run = t.pixels.data();
+        for (int y = 0; y < d.height(); ++y) {
+            QRgb *line = reinterpret_cast<QRgb *>(m_base.scanLine(d.y() + y)) + d.x();
+            if (t.colours.empty()) {
+                std::memcpy(line, run, qsizetype(w) * 4);
+                run += qsizetype(w) * 4;
+                continue;
+            }
+            for (QRgb *end = line + w; line < end; run += 2) {
+                const QRgb c = t.colours[run[0]];
+                QRgb *const runEnd = line + run[1];
+                for (; line + 4 <= runEnd; line += 4) {
+                    line[0] = c;
+                    line[1] = c;
+                    line[2] = c;
+                    line[3] = c;
+                }
+                while (line < runEnd)
+                    *line++ = c;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+void KeyboardView::keepTile(const QRect &area)
+{
+    if (!keepsTiles(area))
+        return;
+    // restoreTile has just found the area's look missing. A key's area holds
+    // a few flat colours and the shades of its edges and legends: mostly
+    // fewer than 256, kept as runs of one colour, each a colour's number in
+    // a table and a length.
+    const QRect d = devicePixels(area).toRect();
+    Tile t{area, m_look, {}, {}, ++m_tileClock};
+    // Colours to their numbers: open addressing, a colour and its number + 1.
+    std::array<std::pair<QRgb, int>, 1024> table{};
+    auto numberOf = [&](QRgb c) {
+        for (quint32 h = (c * 2654435761u) >> 22;; h = (h + 1) & 1023) {
+            if (table[h].second == 0) {
+                if (t.colours.size() == 256)
+                    return -1;
+                t.colours.push_back(c);
+                table[h] = {c, int(t.colours.size())};
+            }
+            if (table[h].first == c)
+                return table[h].second - 1;
+        }
+    };
+    bool indexed = true;
+    for (int y = 0; y < d.height() && indexed; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(m_base.constScanLine(d.y() + y)) + d.x();
+        for (int x = 0; x < d.width();) {
+            int n = 1;
+            while (x + n < d.width() && n < 255 && line[x + n] == line[x])
+                ++n;
+            const int number = numberOf(line[x]);
+            if (number < 0) {
+                indexed = false;
+                break;
+            }
+            t.pixels.push_back(static_cast<uchar>(number));
+            t.pixels.push_back(static_cast<uchar>(n));
+            x += n;
+        }
+    }
+    if (!indexed) {
+        t.colours.clear();
+        t.pixels.resize(qsizetype(d.width()) * d.height() * 4);
+        for (int y = 0; y < d.height(); ++y)
+            std::memcpy(t.pixels.data() + qsizetype(y) * d.width() * 4,
+                        m_base.constScanLine(d.y() + y) + qsizetype(d.x()) * 4, qsizetype(d.width()) * 4);
+    }
+    t.colours.shrink_to_fit();
+    t.pixels.shrink_to_fit();
+    m_tileBytes += t.bytes();
+    m_tiles.push_back(std::move(t));
+    while (m_tileBytes > kTileBudget && m_tiles.size() > 1) {
+        auto oldest = std::min_element(m_tiles.begin(), m_tiles.end(),
+                                       [](const Tile &a, const Tile &b) { return a.lastUse < b.lastUse; });
+        m_tileBytes -= oldest->bytes();
+        m_tiles.erase(oldest);
+    }
+}
+
+qsizetype KeyboardView::Tile::bytes() const
+{
+    return qsizetype(sizeof(Tile) + look.size() * sizeof(ItemLook) + colours.size() * sizeof(QRgb)
+                     + pixels.size());
 }
 
 QRectF KeyboardView::devicePixels(const QRect &r) const
@@ -267,7 +459,25 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     renderStale();
     const QImage &shown = m_handsDrawn ? m_stage : m_base;
     QPainter p(this);
-    for (const QRect &r : event->region())
+    // The picture is current everywhere, so each group of touching parts of
+    // the region is copied as one rectangle: the painter keeps to the region.
+    std::vector<QRect> parts;
+    for (const QRect &r : event->region()) {
+        QRect part = r;
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (auto it = parts.begin(); it != parts.end(); ++it) {
+                if (it->adjusted(0, 0, 1, 1).intersects(part)) {
+                    part |= *it;
+                    parts.erase(it);
+                    merged = true;
+                    break;
+                }
+            }
+        }
+        parts.push_back(part);
+    }
+    for (const QRect &r : parts)
         p.drawImage(QRectF(r), shown, devicePixels(r));
 }
 

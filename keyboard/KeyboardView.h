@@ -9,13 +9,12 @@
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
-#include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <array>
 #include <vector>
 
+#include "app/LaidOutText.h"
 #include "keyboard/KeyboardPicture.h"
 
 class KeyboardView : public QWidget {
@@ -78,7 +77,33 @@ private:
     void loadSprites(qreal dpr);
     void ensureSprites(); // the sprites at the canvas's density
     QRectF devicePixels(const QRect &r) const;
-    const QFont &fontOf(const KeyboardArt::FontChoice &choice);
+    const LaidOutText &textOf(std::size_t index);
+
+    // What paints on an area: every visible item over it, with the state
+    // that decides its pixels. Areas with equal looks have equal pixels.
+    struct ItemLook {
+        qint16 index;
+        qint16 penWidth;
+        VbColor fill;
+        VbColor pen;
+        QRectF place; // a shape's rectangle, a line's ends
+        friend bool operator==(const ItemLook &, const ItemLook &) = default;
+    };
+    // An area's pixels in one look: runs of one colour (its number in the
+    // table of colours, the run's length) row by row, or the pixels
+    // themselves when the area has more than 256 colours.
+    struct Tile {
+        QRect area;
+        std::vector<ItemLook> look;
+        std::vector<QRgb> colours;
+        std::vector<uchar> pixels;
+        quint64 lastUse = 0;
+        qsizetype bytes() const;
+    };
+    void lookOf(const QRect &area, std::vector<ItemLook> &look) const;
+    bool keepsTiles(const QRect &area) const;
+    bool restoreTile(const QRect &area);
+    void keepTile(const QRect &area);
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_base;  // the keyboard picture
@@ -89,5 +114,9 @@ private:
     QSize m_handSize;
     std::array<QPoint, 2> m_handAt{};
     bool m_handsDrawn = false;
-    QHash<quint32, QFont> m_fonts;
+    std::vector<LaidOutText> m_texts; // the text items laid out, by item index
+    std::vector<Tile> m_tiles;         // rendered looks of changed areas
+    qsizetype m_tileBytes = 0;
+    quint64 m_tileClock = 0;
+    std::vector<ItemLook> m_look;      // the look of the area being rendered
 };
