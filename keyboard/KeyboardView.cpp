@@ -78,39 +78,33 @@ int textFlags(const Item &it)
     return Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip;
 }
 
-// Whether an item paints on an area: Item::paintedBounds() against the
-// area, inline, as every paint asks it of every item.
+// The area an item may paint on: Item::paintedBounds(), inline, as every
+// paint asks it of the items near the changed areas.
+QRectF reachOf(const Item &it)
+{
+    switch (it.shape) {
+    case Shape::Line: {
+        const qreal m = it.penWidth / 2.0 + 1.5;
+        return QRectF(QPointF(std::min(it.line.x1(), it.line.x2()) - m, std::min(it.line.y1(), it.line.y2()) - m),
+                      QPointF(std::max(it.line.x1(), it.line.x2()) + m, std::max(it.line.y1(), it.line.y2()) + m));
+    }
+    case Shape::Text:
+        if (it.filled)
+            return it.rect;
+        return it.rect.adjusted(-it.rect.height(), -2, it.rect.height(), 2);
+    case Shape::RoundedRect:
+    case Shape::Rect:
+        break;
+    }
+    return it.rect.adjusted(-1, -1, 1, 1);
+}
+
 bool paintsOn(const Item &it, const QRectF &a)
 {
     if (!it.visible)
         return false;
-    qreal l, t, r, b;
-    switch (it.shape) {
-    case Shape::Line: {
-        const qreal m = it.penWidth / 2.0 + 1.5;
-        l = std::min(it.line.x1(), it.line.x2()) - m;
-        r = std::max(it.line.x1(), it.line.x2()) + m;
-        t = std::min(it.line.y1(), it.line.y2()) - m;
-        b = std::max(it.line.y1(), it.line.y2()) + m;
-        break;
-    }
-    case Shape::Text: {
-        const qreal mx = it.filled ? 0 : it.rect.height();
-        const qreal my = it.filled ? 0 : 2;
-        l = it.rect.left() - mx;
-        r = it.rect.right() + mx;
-        t = it.rect.top() - my;
-        b = it.rect.bottom() + my;
-        break;
-    }
-    default:
-        l = it.rect.left() - 1;
-        r = it.rect.right() + 1;
-        t = it.rect.top() - 1;
-        b = it.rect.bottom() + 1;
-        break;
-    }
-    return l < a.right() && a.left() < r && t < a.bottom() && a.top() < b;
+    const QRectF b = reachOf(it);
+    return b.left() < a.right() && a.left() < b.right() && b.top() < a.bottom() && a.top() < b.bottom();
 }
 
 void drawSprite(QPainter &p, const QImage &hand, const QImage &mask, QPoint at)
@@ -152,6 +146,12 @@ KeyRect KeyboardView::keyTopRect(KeyNumber k) const
 void KeyboardView::moveKeyTop(KeyNumber k, int left, int top)
 {
     apply(m_picture.moveKeyTop(k, left, top));
+    // A key top sinks by a pixel and comes back: it stays in the cells it
+    // was filed in unless it goes further.
+    const Item *it = m_picture.keyTop(k);
+    const auto index = it ? static_cast<std::size_t>(it - m_picture.items().data()) : 0;
+    if (it && index < m_filed.size() && !m_filed[index].contains(reachOf(*it)))
+        m_gridStale = true;
 }
 
 VbColor KeyboardView::borderColor(KeyNumber k) const
@@ -193,6 +193,7 @@ bool KeyboardView::isItemVisible(ItemRef ref) const
 void KeyboardView::applyLayout(int option)
 {
     apply(m_picture.applyLayout(option));
+    m_gridStale = true;
 }
 
 void KeyboardView::matchBigEnterToEnterKey()
@@ -218,8 +219,7 @@ void KeyboardView::apply(const Damage &damage)
         const QRect area = r.toAlignedRect() & rect();
         if (area.isEmpty())
             continue;
-        if (!m_base.isNull())
-            markStale(area);
+        markStale(area);
         update(area);
     }
 }
@@ -246,9 +246,9 @@ void KeyboardView::renderStale()
 {
     const std::vector<QRect> stale = std::exchange(m_stale, {});
     for (const QRect &area : stale) {
-        if (!restoreTile(area)) {
-            renderPicture(area);
-            keepTile(area);
+        if (!restoreTile(m_base, 0, area)) {
+            renderPicture(m_base, 0, area);
+            keepTile(m_base, 0, area);
         }
         if (m_handsDrawn)
             composeHands(area);
@@ -258,16 +258,12 @@ void KeyboardView::renderStale()
 void KeyboardView::ensureCanvas()
 {
     const qreal dpr = devicePixelRatioF();
+    useDensity(dpr);
     if (!m_base.isNull() && qFuzzyCompare(m_base.devicePixelRatio(), dpr))
         return;
-    m_base = QImage((QSizeF(kWidth, kHeight) * dpr).toSize(), QImage::Format_RGB32);
-    m_base.setDevicePixelRatio(dpr);
-    m_base.setDotsPerMeterX(kDotsPerMeter);
-    m_base.setDotsPerMeterY(kDotsPerMeter);
+    m_base = pictureImage(kHeight, dpr);
     m_stale.clear();
-    m_tiles.clear();
-    m_tileBytes = 0;
-    renderPicture(rect());
+    renderPicture(m_base, 0, rect());
     if (m_handsDrawn) {
         ensureSprites();
         m_stage = m_base.copy();
@@ -275,20 +271,86 @@ void KeyboardView::ensureCanvas()
     }
 }
 
-void KeyboardView::renderPicture(const QRect &area)
+QImage KeyboardView::pictureImage(int rows, qreal dpr)
 {
-    QPainter p(&m_base);
+    QImage img((QSizeF(kWidth, rows) * dpr).toSize(), QImage::Format_RGB32);
+    img.setDevicePixelRatio(dpr);
+    img.setDotsPerMeterX(kDotsPerMeter);
+    img.setDotsPerMeterY(kDotsPerMeter);
+    return img;
+}
+
+void KeyboardView::useDensity(qreal dpr)
+{
+    if (qFuzzyCompare(m_tileDpr, dpr))
+        return;
+    m_tileDpr = dpr;
+    m_tiles.clear();
+    m_tileBytes = 0;
+    m_band = QImage();
+}
+
+void KeyboardView::renderPicture(QImage &target, int top, const QRect &area)
+{
+    QPainter p(&target);
+    p.translate(0, -top);
     p.setClipRect(area);
     p.fillRect(area, toQColor(kBackground));
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF a(area);
     const std::vector<Item> &items = m_picture.items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (const int i : nearItems(area)) {
         const Item &it = items[i];
         if (paintsOn(it, a))
             paintItem(p, it, it.shape == Shape::Text ? textOf(i) : LaidOutText());
     }
+}
+
+const std::vector<int> &KeyboardView::nearItems(const QRect &area)
+{
+    // The picture is filed in a grid of cells; each item is listed in the
+    // cells its reach, with a margin, covers.
+    const std::vector<Item> &items = m_picture.items();
+    const int columns = (kWidth + kCell - 1) / kCell;
+    const int cellRows = (kHeight + kCell - 1) / kCell;
+    if (m_gridStale || m_filed.size() != items.size()) {
+        m_cells.assign(std::size_t(columns) * cellRows, {});
+        m_filed.resize(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            m_filed[i] = reachOf(items[i]).adjusted(-kFilingMargin, -kFilingMargin, kFilingMargin, kFilingMargin);
+            const QRect cells = cellsOf(m_filed[i].toAlignedRect());
+            for (int y = cells.top(); y <= cells.bottom(); ++y) {
+                for (int x = cells.left(); x <= cells.right(); ++x)
+                    m_cells[std::size_t(y) * columns + x].push_back(static_cast<qint16>(i));
+            }
+        }
+        m_seen.assign(items.size(), 0);
+        m_gridStale = false;
+    }
+    ++m_query;
+    m_near.clear();
+    const QRect cells = cellsOf(area);
+    for (int y = cells.top(); y <= cells.bottom(); ++y) {
+        for (int x = cells.left(); x <= cells.right(); ++x) {
+            for (const qint16 i : m_cells[std::size_t(y) * columns + x]) {
+                if (m_seen[i] != m_query) {
+                    m_seen[i] = m_query;
+                    m_near.push_back(i);
+                }
+            }
+        }
+    }
+    std::sort(m_near.begin(), m_near.end()); // painting order
+    return m_near;
+}
+
+QRect KeyboardView::cellsOf(const QRect &r)
+{
+    const int columns = (kWidth + kCell - 1) / kCell;
+    const int cellRows = (kHeight + kCell - 1) / kCell;
+    return QRect(QPoint(std::clamp(r.left() / kCell, 0, columns - 1), std::clamp(r.top() / kCell, 0, cellRows - 1)),
+                 QPoint(std::clamp(r.right() / kCell, 0, columns - 1), std::clamp(r.bottom() / kCell, 0, cellRows - 1)));
 }
 
 const LaidOutText &KeyboardView::textOf(std::size_t index)
@@ -323,12 +385,12 @@ constexpr int kMaxTileArea = 320 * 48;
 constexpr qsizetype kTileBudget = 384 * 1024;
 } // namespace
 
-void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look) const
+void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
 {
     look.clear();
     const QRectF a(area);
     const std::vector<Item> &items = m_picture.items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (const int i : nearItems(area)) {
         const Item &it = items[i];
         if (paintsOn(it, a))
             look.push_back({static_cast<qint16>(i), static_cast<qint16>(it.penWidth), it.fill, it.pen,
@@ -340,11 +402,16 @@ bool KeyboardView::keepsTiles(const QRect &area) const
 {
     // At a fractional density an area's edge cuts device pixels shared with
     // its neighbours: such areas are always rendered.
-    const qreal dpr = m_base.devicePixelRatio();
-    return area.width() * area.height() <= kMaxTileArea && dpr == qRound(dpr);
+    return area.width() * area.height() <= kMaxTileArea && m_tileDpr == qRound(m_tileDpr);
 }
 
-bool KeyboardView::restoreTile(const QRect &area)
+QRect KeyboardView::deviceRect(int top, const QRect &area) const
+{
+    const int d = qRound(m_tileDpr);
+    return QRect(area.x() * d, (area.y() - top) * d, area.width() * d, area.height() * d);
+}
+
+bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
 {
     if (!keepsTiles(area))
         return false;
@@ -353,11 +420,13 @@ bool KeyboardView::restoreTile(const QRect &area)
         if (t.area != area || t.look != m_look)
             continue;
         t.lastUse = ++m_tileClock;
-        const QRect d = devicePixels(area).toRect();
+        const QRect d = deviceRect(top, area);
         const int w = d.width();
         const uchar *run = t.pixels.data();
+        uchar *const bits = target.bits();
+        const qsizetype stride = target.bytesPerLine();
         for (int y = 0; y < d.height(); ++y) {
-            QRgb *line = reinterpret_cast<QRgb *>(m_base.scanLine(d.y() + y)) + d.x();
+            QRgb *line = reinterpret_cast<QRgb *>(bits + (d.y() + y) * stride) + d.x();
             if (t.colours.empty()) {
                 std::memcpy(line, run, qsizetype(w) * 4);
                 run += qsizetype(w) * 4;
@@ -381,7 +450,7 @@ bool KeyboardView::restoreTile(const QRect &area)
     return false;
 }
 
-void KeyboardView::keepTile(const QRect &area)
+void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
 {
     if (!keepsTiles(area))
         return;
@@ -389,7 +458,7 @@ void KeyboardView::keepTile(const QRect &area)
     // a few flat colours and the shades of its edges and legends: mostly
     // fewer than 256, kept as runs of one colour, each a colour's number in
     // a table and a length.
-    const QRect d = devicePixels(area).toRect();
+    const QRect d = deviceRect(top, area);
     Tile t{area, m_look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
     std::array<std::pair<QRgb, int>, 1024> table{};
@@ -407,7 +476,7 @@ void KeyboardView::keepTile(const QRect &area)
     };
     bool indexed = true;
     for (int y = 0; y < d.height() && indexed; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(m_base.constScanLine(d.y() + y)) + d.x();
+        const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
         for (int x = 0; x < d.width();) {
             int n = 1;
             while (x + n < d.width() && n < 255 && line[x + n] == line[x])
@@ -427,7 +496,7 @@ void KeyboardView::keepTile(const QRect &area)
         t.pixels.resize(qsizetype(d.width()) * d.height() * 4);
         for (int y = 0; y < d.height(); ++y)
             std::memcpy(t.pixels.data() + qsizetype(y) * d.width() * 4,
-                        m_base.constScanLine(d.y() + y) + qsizetype(d.x()) * 4, qsizetype(d.width()) * 4);
+                        source.constScanLine(d.y() + y) + qsizetype(d.x()) * 4, qsizetype(d.width()) * 4);
     }
     t.colours.shrink_to_fit();
     t.pixels.shrink_to_fit();
@@ -455,19 +524,40 @@ QRectF KeyboardView::devicePixels(const QRect &r) const
 
 void KeyboardView::paintEvent(QPaintEvent *event)
 {
-    ensureCanvas();
-    renderStale();
-    const QImage &shown = m_handsDrawn ? m_stage : m_base;
     QPainter p(this);
-    // The picture is current everywhere, so each group of touching parts of
-    // the region is copied as one rectangle: the painter keeps to the region.
+    if (m_handsDrawn) {
+        // The hands are drawn over a copy of the whole picture.
+        ensureCanvas();
+        renderStale();
+        for (const QRect &r : coalesced(event->region()))
+            p.drawImage(QRectF(r), m_stage, devicePixels(r));
+        return;
+    }
+    useDensity(devicePixelRatioF());
+    // The areas changed since the last paint, each in one piece (so that
+    // its look can be kept and found again), then whatever else is exposed.
+    QRegion rest = event->region();
+    for (const QRect &area : std::exchange(m_stale, {})) {
+        if (rest.intersects(area)) {
+            showArea(p, area, true);
+            rest -= area;
+        }
+    }
+    for (const QRect &part : coalesced(rest))
+        showArea(p, part, false);
+}
+
+std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
+{
+    // Touching parts as one rectangle each: the painter keeps to the region,
+    // and every pixel of the rectangle is current.
     std::vector<QRect> parts;
-    for (const QRect &r : event->region()) {
+    for (const QRect &r : region) {
         QRect part = r;
         for (bool merged = true; merged;) {
             merged = false;
             for (auto it = parts.begin(); it != parts.end(); ++it) {
-                if (it->adjusted(0, 0, 1, 1).intersects(part)) {
+                if (it->adjusted(-1, -1, 1, 1).intersects(part)) {
                     part |= *it;
                     parts.erase(it);
                     merged = true;
@@ -477,8 +567,57 @@ void KeyboardView::paintEvent(QPaintEvent *event)
         }
         parts.push_back(part);
     }
-    for (const QRect &r : parts)
-        p.drawImage(QRectF(r), shown, devicePixels(r));
+    return parts;
+}
+
+void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
+{
+    // Rendered into an image of whole rows of the picture, which holds every
+    // outlined item that crosses the area from end to end: Qt cuts a thin
+    // outline short at the image's edge and then shades it differently, so
+    // an outline must not reach out of the image. At a fractional density
+    // the image holds the whole picture, so that nothing lands at a fraction
+    // of a device pixel from where the whole picture puts it.
+    QRect rows = area;
+    if (m_tileDpr == qRound(m_tileDpr)) {
+        const QRectF a(area);
+        const std::vector<Item> &items = m_picture.items();
+        for (const int i : nearItems(area)) {
+            if (items[i].penWidth > 0 && paintsOn(items[i], a))
+                rows |= reachOf(items[i]).toAlignedRect();
+        }
+        rows &= rect();
+    } else {
+        rows = rect();
+    }
+    QImage scratch;
+    QImage *band = &m_band;
+    if (rows.height() > kBandRows) {
+        scratch = pictureImage(rows.height(), m_tileDpr);
+        band = &scratch;
+    } else if (m_band.isNull()) {
+        m_band = pictureImage(kBandRows, m_tileDpr);
+    }
+    const int top = rows.top();
+    if (!(keep && restoreTile(*band, top, area))) {
+        renderPicture(*band, top, area);
+        if (keep)
+            keepTile(*band, top, area);
+    }
+    // The area's part of the band as an image of its own, drawn at a point:
+    // Qt copies such an image row by row.
+    const QRect source = (QRectF(area.x(), area.y() - top, area.width(), area.height()).toRect());
+    const int d = qRound(m_tileDpr);
+    if (d == m_tileDpr) {
+        QImage part(band->constScanLine(source.y() * d) + qsizetype(source.x()) * d * 4, source.width() * d,
+                    source.height() * d, band->bytesPerLine(), band->format());
+        part.setDevicePixelRatio(m_tileDpr);
+        p.drawImage(area.topLeft(), part);
+    } else {
+        p.drawImage(QRectF(area), *band,
+                    QRectF(source.x() * m_tileDpr, source.y() * m_tileDpr, source.width() * m_tileDpr,
+                           source.height() * m_tileDpr));
+    }
 }
 
 void KeyboardView::mouseReleaseEvent(QMouseEvent *event)
@@ -565,6 +704,7 @@ void KeyboardView::clearHands()
         return;
     m_handsDrawn = false;
     m_stage = QImage();
+    m_base = QImage();
     for (const QPoint &at : m_handAt)
         update(QRect(at, m_handSize) & rect());
 }

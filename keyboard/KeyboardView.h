@@ -68,11 +68,21 @@ private:
         QImage mask; // black where the hand is, white elsewhere
     };
 
+    // Changed areas are rendered in bands this high: a key with its shadow,
+    // its border and its pressed place fits in one.
+    static constexpr int kBandRows = 64;
+
     void apply(const KeyboardArt::Damage &damage);
     void markStale(QRect area);
     void renderStale();
     void ensureCanvas();
-    void renderPicture(const QRect &area);
+    static QImage pictureImage(int rows, qreal dpr);
+    void useDensity(qreal dpr);
+    // Renders the area of the picture into target, whose first row is the
+    // picture's row top.
+    void renderPicture(QImage &target, int top, const QRect &area);
+    void showArea(QPainter &p, const QRect &area, bool keep);
+    static std::vector<QRect> coalesced(const QRegion &region);
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
     void ensureSprites(); // the sprites at the canvas's density
@@ -100,15 +110,23 @@ private:
         quint64 lastUse = 0;
         qsizetype bytes() const;
     };
-    void lookOf(const QRect &area, std::vector<ItemLook> &look) const;
+    void lookOf(const QRect &area, std::vector<ItemLook> &look);
+    // The items that may paint on an area, in painting order.
+    const std::vector<int> &nearItems(const QRect &area);
+    static QRect cellsOf(const QRect &r);
+    static constexpr int kCell = 32;
+    static constexpr qreal kFilingMargin = 4;
     bool keepsTiles(const QRect &area) const;
-    bool restoreTile(const QRect &area);
-    void keepTile(const QRect &area);
+    QRect deviceRect(int top, const QRect &area) const;
+    bool restoreTile(QImage &target, int top, const QRect &area);
+    void keepTile(const QImage &source, int top, const QRect &area);
 
     KeyboardArt::KeyboardPicture m_picture;
-    QImage m_base;  // the keyboard picture
+    QImage m_band;  // a band of the picture, rendered to be shown
+    QImage m_base;  // the whole picture, while the hands are drawn
     QImage m_stage; // the picture with the hands over it, while they are drawn
-    std::vector<QRect> m_stale; // areas of m_base changed since they were rendered
+    std::vector<QRect> m_stale; // areas changed since they were shown
+    qreal m_tileDpr = 0;        // the density of the band and of the kept looks
     std::array<Sprite, 2> m_sprites{};
     qreal m_spriteDpr = 0; // density of the sprites; 0 before the hands are first drawn
     QSize m_handSize;
@@ -119,4 +137,11 @@ private:
     qsizetype m_tileBytes = 0;
     quint64 m_tileClock = 0;
     std::vector<ItemLook> m_look;      // the look of the area being rendered
+    // The items filed by the cells of a grid over the picture.
+    std::vector<std::vector<qint16>> m_cells;
+    std::vector<QRectF> m_filed; // each item's reach, with a margin, when it was filed
+    bool m_gridStale = true;
+    std::vector<quint32> m_seen;
+    quint32 m_query = 0;
+    std::vector<int> m_near;
 };
