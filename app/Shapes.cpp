@@ -2,7 +2,6 @@
 
 #include <QAccessibleWidget>
 #include <QPainter>
-#include <QPaintEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -111,19 +110,11 @@ void MeterBox::setBarWidth(int widthTwips)
     }
 }
 
-void MeterBox::paintEvent(QPaintEvent *event)
+void MeterBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    // A sunken 2-pixel border around a white inner area. A moving bar's end
-    // repaints a strip inside the border: the border is drawn only when it
-    // is exposed.
+    // A sunken 2-pixel border around a white inner area.
     const QRect outer = rect();
-    const QRect exposed = event->rect();
-    if (outer.adjusted(2, 2, -2, -2).contains(exposed)) {
-        p.fillRect(exposed, Qt::white);
-        paintBar(p, false);
-        return;
-    }
     p.fillRect(outer, Qt::white);
     p.setPen(QColor(128, 128, 128));
     p.drawLine(outer.topLeft(), outer.topRight());
@@ -137,18 +128,11 @@ void MeterBox::paintEvent(QPaintEvent *event)
     p.setPen(QColor(212, 208, 200));
     p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
     p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
-    paintBar(p, true);
-}
 
-// Bars wider than the box are cut at its inner edge (the paint's own clip
-// already lies inside when only the inner area is exposed).
-void MeterBox::paintBar(QPainter &p, bool clip)
-{
-    const QRect inner = rect().adjusted(2, 2, -2, -2);
+    const QRect inner = outer.adjusted(2, 2, -2, -2);
     if (m_width <= 0 || m_height <= 0)
         return;
-    if (clip)
-        p.setClipRect(inner);
+    p.setClipRect(inner);
     const QRectF bar(inner.left() + m_left / double(kTwipsPerPixel),
                      inner.top() + m_top / double(kTwipsPerPixel),
                      m_width / double(kTwipsPerPixel), m_height / double(kTwipsPerPixel));

@@ -43,11 +43,9 @@ public:
     int barHeight() const { return m_height; }
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent *) override;
 
 private:
-    void paintBar(QPainter &p, bool clip);
-
     VbColor m_color;
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
 };

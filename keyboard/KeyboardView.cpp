@@ -367,7 +367,15 @@ const LaidOutText &KeyboardView::textOf(std::size_t index)
         case FontRole::Kai: f = Fonts::kai(it.font.points, it.font.bold); break;
         case FontRole::Arial: f = Fonts::arial(it.font.points, it.font.bold); break;
         }
-        text = LaidOutText(it.text, f, &m_base, it.rect.size(), textFlags(it));
+        // Laid out for the picture's images, whatever their density: the
+        // fonts are sized for 96 dots per inch.
+        static const QImage device = [] {
+            QImage img(1, 1, QImage::Format_RGB32);
+            img.setDotsPerMeterX(kDotsPerMeter);
+            img.setDotsPerMeterY(kDotsPerMeter);
+            return img;
+        }();
+        text = LaidOutText(it.text, f, &device, it.rect.size(), textFlags(it));
     }
     return text;
 }
