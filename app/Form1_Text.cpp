@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/AppInfo.h"
+#include "app/FontPages.h"
 #include "app/FrmOpen.h"
 #include "practice/Lessons.h"
 #include "practice/PracticeFile.h"
@@ -58,6 +59,7 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName)
     cmdEnd->setEnabled(true);
     cmdSandH->setEnabled(true);
     cmdStart->setFocus();
+    FontPages::releaseSoon(); // once the text's glyphs have been read
     return true;
 }
 
@@ -125,8 +127,10 @@ void Form1::ScrollToPos(qint16 pos)
     if (t + 56 > frame) {
         const int d = t + 56 - frame;
         bar->setValue(bar->value() + d > bar->maximum() ? bar->maximum() : bar->value() + d);
+        FontPages::releaseSoon(); // a new line, new glyphs
     } else if (t < 0) {
         bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
+        FontPages::releaseSoon();
     }
 }
 

@@ -613,7 +613,7 @@ void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
             keepTile(*band, top, area);
     }
     // The area's part of the band as an image of its own, drawn at a point:
-    // Qt copies such an image row by row.
+    // Qt copies it row by row where the paint's region is one rectangle.
     const QRect source = (QRectF(area.x(), area.y() - top, area.width(), area.height()).toRect());
     const int d = qRound(m_tileDpr);
     if (d == m_tileDpr) {
