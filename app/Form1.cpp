@@ -18,6 +18,7 @@
 
 #include "app/AppInfo.h"
 #include "app/CapsLock.h"
+#include "app/FontPages.h"
 #include "app/Fonts.h"
 #include "app/FrmSplash.h"
 #include "app/Shapes.h"
@@ -141,6 +142,10 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     // has the focus.
     winId();
     windowHandle()->installEventFilter(this);
+
+    // Once the window has been drawn, the pages of the fonts read for it
+    // are given back.
+    FontPages::releaseSoon();
 }
 
 Form1::~Form1() = default;
@@ -176,6 +181,11 @@ void Form1::createControls(QWidget *client)
     lblRight = makeLabel(client, QStringLiteral("lblRight"), QStringLiteral("0"), {700, 20, 77, 13});
     Label2[2] = makeLabel(client, QStringLiteral("Label2(2)"), QStringLiteral("錯誤按鍵："), {636, 36, 73, 13});
     lblWrong = makeLabel(client, QStringLiteral("lblWrong"), QStringLiteral("0"), {704, 36, 73, 13});
+    // The clock and the counters change while the learner types. On a ground
+    // of their own, the window's grey, they repaint alone, not the window
+    // and the captions beside them (whose text ends before they begin).
+    for (QLabel *l : {Label1, lblRight, lblWrong})
+        l->setAutoFillBackground(true);
 
     // Caps Lock lamp.
     shpCapsL = new ShapeWidget(client);

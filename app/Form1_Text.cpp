@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/AppInfo.h"
+#include "app/FontPages.h"
 #include "app/FrmOpen.h"
 #include "practice/Lessons.h"
 #include "practice/PracticeFile.h"
@@ -64,6 +65,7 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const
     cmdEnd->setEnabled(true);
     cmdSandH->setEnabled(true);
     cmdStart->setFocus();
+    FontPages::releaseSoon(); // once the text's glyphs have been read
     return true;
 }
 
@@ -131,8 +133,10 @@ void Form1::ScrollToPos(qint16 pos)
     if (t + 56 > frame) {
         const int d = t + 56 - frame;
         bar->setValue(bar->value() + d > bar->maximum() ? bar->maximum() : bar->value() + d);
+        FontPages::releaseSoon(); // a new line, new glyphs
     } else if (t < 0) {
         bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
+        FontPages::releaseSoon();
     }
 }
 

@@ -1,12 +1,17 @@
 #include "keyboard/KeyboardView.h"
 
+#include <QHash>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <utility>
 
 #include "app/Fonts.h"
+#include "app/LaidOutText.h"
 #include "app/VbColor.h"
 
 using namespace KeyboardArt;
@@ -24,7 +29,7 @@ QLineF snapped(const QLineF &l, int width)
     return QLineF(qRound(l.x1()) + c, qRound(l.y1()) + c, qRound(l.x2()) + c, qRound(l.y2()) + c);
 }
 
-void paintItem(QPainter &p, const Item &it, const QFont &font)
+void paintItem(QPainter &p, const Item &it, const LaidOutText &text)
 {
     switch (it.shape) {
     case Shape::RoundedRect:
@@ -49,22 +54,57 @@ void paintItem(QPainter &p, const Item &it, const QFont &font)
                       it.penWidth > 1 ? Qt::RoundCap : Qt::SquareCap));
         p.drawLine(snapped(it.line, it.penWidth));
         break;
-    case Shape::Text: {
-        p.setFont(font);
+    case Shape::Text:
         p.setPen(toQColor(it.pen));
-        int flags = Qt::AlignHCenter | Qt::AlignTop;
         if (it.filled) {
             p.save();
             p.fillRect(it.rect, toQColor(it.fill));
             p.setClipRect(it.rect, Qt::IntersectClip);
-            p.drawText(it.rect, flags | (it.wordWrap ? Qt::TextWordWrap : 0), it.text);
+            text.draw(p, it.rect.topLeft());
             p.restore();
         } else {
-            p.drawText(it.rect, flags | Qt::TextDontClip, it.text);
+            text.draw(p, it.rect.topLeft());
         }
         break;
     }
+}
+
+// Texts are centred at the top of their box; opaque captions wrap and are
+// cut at their box, legends may overhang it.
+int textFlags(const Item &it)
+{
+    if (it.filled)
+        return Qt::AlignHCenter | Qt::AlignTop | (it.wordWrap ? Qt::TextWordWrap : 0);
+    return Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip;
+}
+
+// The area an item may paint on: Item::paintedBounds(), inline, as every
+// paint asks it of the items near the changed areas.
+QRectF reachOf(const Item &it)
+{
+    switch (it.shape) {
+    case Shape::Line: {
+        const qreal m = it.penWidth / 2.0 + 1.5;
+        return QRectF(QPointF(std::min(it.line.x1(), it.line.x2()) - m, std::min(it.line.y1(), it.line.y2()) - m),
+                      QPointF(std::max(it.line.x1(), it.line.x2()) + m, std::max(it.line.y1(), it.line.y2()) + m));
     }
+    case Shape::Text:
+        if (it.filled)
+            return it.rect;
+        return it.rect.adjusted(-it.rect.height(), -2, it.rect.height(), 2);
+    case Shape::RoundedRect:
+    case Shape::Rect:
+        break;
+    }
+    return it.rect.adjusted(-1, -1, 1, 1);
+}
+
+bool paintsOn(const Item &it, const QRectF &a)
+{
+    if (!it.visible)
+        return false;
+    const QRectF b = reachOf(it);
+    return b.left() < a.right() && a.left() < b.right() && b.top() < a.bottom() && a.top() < b.bottom();
 }
 
 void drawSprite(QPainter &p, const QImage &hand, const QImage &mask, QPoint at)
@@ -106,6 +146,12 @@ KeyRect KeyboardView::keyTopRect(KeyNumber k) const
 void KeyboardView::moveKeyTop(KeyNumber k, int left, int top)
 {
     apply(m_picture.moveKeyTop(k, left, top));
+    // A key top sinks by a pixel and comes back: it stays in the cells it
+    // was filed in unless it goes further.
+    const Item *it = m_picture.keyTop(k);
+    const auto index = it ? static_cast<std::size_t>(it - m_picture.items().data()) : 0;
+    if (it && index < m_filed.size() && !m_filed[index].contains(reachOf(*it)))
+        m_gridStale = true;
 }
 
 VbColor KeyboardView::borderColor(KeyNumber k) const
@@ -152,6 +198,7 @@ void KeyboardView::setItemVisible(ItemRef ref, bool visible)
 void KeyboardView::applyLayout(int option)
 {
     apply(m_picture.applyLayout(option));
+    m_gridStale = true;
 }
 
 void KeyboardView::matchBigEnterToEnterKey()
@@ -177,8 +224,7 @@ void KeyboardView::apply(const Damage &damage)
         const QRect area = r.toAlignedRect() & rect();
         if (area.isEmpty())
             continue;
-        if (!m_base.isNull())
-            markStale(area);
+        markStale(area);
         update(area);
     }
 }
@@ -205,7 +251,10 @@ void KeyboardView::renderStale()
 {
     const std::vector<QRect> stale = std::exchange(m_stale, {});
     for (const QRect &area : stale) {
-        renderPicture(area);
+        if (!restoreTile(m_base, 0, area)) {
+            renderPicture(m_base, 0, area);
+            keepTile(m_base, 0, area);
+        }
         if (m_handsDrawn)
             composeHands(area);
     }
@@ -214,14 +263,12 @@ void KeyboardView::renderStale()
 void KeyboardView::ensureCanvas()
 {
     const qreal dpr = devicePixelRatioF();
+    useDensity(dpr);
     if (!m_base.isNull() && qFuzzyCompare(m_base.devicePixelRatio(), dpr))
         return;
-    m_base = QImage((QSizeF(kWidth, kHeight) * dpr).toSize(), QImage::Format_RGB32);
-    m_base.setDevicePixelRatio(dpr);
-    m_base.setDotsPerMeterX(kDotsPerMeter);
-    m_base.setDotsPerMeterY(kDotsPerMeter);
+    m_base = pictureImage(kHeight, dpr);
     m_stale.clear();
-    renderPicture(rect());
+    renderPicture(m_base, 0, rect());
     if (m_handsDrawn) {
         ensureSprites();
         m_stage = m_base.copy();
@@ -229,35 +276,257 @@ void KeyboardView::ensureCanvas()
     }
 }
 
-void KeyboardView::renderPicture(const QRect &area)
+QImage KeyboardView::pictureImage(int rows, qreal dpr)
 {
-    QPainter p(&m_base);
+    QImage img((QSizeF(kWidth, rows) * dpr).toSize(), QImage::Format_RGB32);
+    img.setDevicePixelRatio(dpr);
+    img.setDotsPerMeterX(kDotsPerMeter);
+    img.setDotsPerMeterY(kDotsPerMeter);
+    return img;
+}
+
+void KeyboardView::useDensity(qreal dpr)
+{
+    if (qFuzzyCompare(m_tileDpr, dpr))
+        return;
+    m_tileDpr = dpr;
+    m_tiles.clear();
+    m_tileBytes = 0;
+    m_band = QImage();
+}
+
+void KeyboardView::renderPicture(QImage &target, int top, const QRect &area)
+{
+    QPainter p(&target);
+    p.translate(0, -top);
     p.setClipRect(area);
     p.fillRect(area, toQColor(kBackground));
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QRectF a(area);
-    for (const Item &it : m_picture.items()) {
-        if (it.visible && it.paintedBounds().intersects(a))
-            paintItem(p, it, it.shape == Shape::Text ? fontOf(it.font) : QFont());
+    const std::vector<Item> &items = m_picture.items();
+    for (const int i : nearItems(area)) {
+        const Item &it = items[i];
+        if (paintsOn(it, a))
+            paintItem(p, it, it.shape == Shape::Text ? textOf(i) : LaidOutText());
     }
 }
 
-const QFont &KeyboardView::fontOf(const FontChoice &choice)
+const std::vector<int> &KeyboardView::nearItems(const QRect &area)
 {
-    const quint32 key = (static_cast<quint32>(choice.role) << 24)
-                        | (static_cast<quint32>(choice.points * 100) << 1) | (choice.bold ? 1 : 0);
-    auto it = m_fonts.find(key);
-    if (it == m_fonts.end()) {
-        QFont f;
-        switch (choice.role) {
-        case FontRole::Ming: f = Fonts::ming(choice.points, choice.bold); break;
-        case FontRole::Kai: f = Fonts::kai(choice.points, choice.bold); break;
-        case FontRole::Arial: f = Fonts::arial(choice.points, choice.bold); break;
+    // The picture is filed in a grid of cells; each item is listed in the
+    // cells its reach, with a margin, covers.
+    const std::vector<Item> &items = m_picture.items();
+    const int columns = (kWidth + kCell - 1) / kCell;
+    const int cellRows = (kHeight + kCell - 1) / kCell;
+    if (m_gridStale || m_filed.size() != items.size()) {
+        m_cells.assign(std::size_t(columns) * cellRows, {});
+        m_filed.resize(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            m_filed[i] = reachOf(items[i]).adjusted(-kFilingMargin, -kFilingMargin, kFilingMargin, kFilingMargin);
+            const QRect cells = cellsOf(m_filed[i].toAlignedRect());
+            for (int y = cells.top(); y <= cells.bottom(); ++y) {
+                for (int x = cells.left(); x <= cells.right(); ++x)
+                    m_cells[std::size_t(y) * columns + x].push_back(static_cast<qint16>(i));
+            }
         }
-        it = m_fonts.insert(key, f);
+        m_seen.assign(items.size(), 0);
+        m_gridStale = false;
     }
-    return *it;
+    ++m_query;
+    m_near.clear();
+    const QRect cells = cellsOf(area);
+    for (int y = cells.top(); y <= cells.bottom(); ++y) {
+        for (int x = cells.left(); x <= cells.right(); ++x) {
+            for (const qint16 i : m_cells[std::size_t(y) * columns + x]) {
+                if (m_seen[i] != m_query) {
+                    m_seen[i] = m_query;
+                    m_near.push_back(i);
+                }
+            }
+        }
+    }
+    std::sort(m_near.begin(), m_near.end()); // painting order
+    return m_near;
+}
+
+QRect KeyboardView::cellsOf(const QRect &r)
+{
+    const int columns = (kWidth + kCell - 1) / kCell;
+    const int cellRows = (kHeight + kCell - 1) / kCell;
+    return QRect(QPoint(std::clamp(r.left() / kCell, 0, columns - 1), std::clamp(r.top() / kCell, 0, cellRows - 1)),
+                 QPoint(std::clamp(r.right() / kCell, 0, columns - 1), std::clamp(r.bottom() / kCell, 0, cellRows - 1)));
+}
+
+const LaidOutText &KeyboardView::textOf(std::size_t index)
+{
+    const Item &it = m_picture.items()[index];
+    if (m_texts.size() != m_picture.items().size())
+        m_texts.resize(m_picture.items().size());
+    LaidOutText &text = m_texts[index];
+    // Laid out once; again only when a layout resizes the item's box.
+    if (text.isNull() || text.box() != it.rect.size()) {
+        QFont f;
+        switch (it.font.role) {
+        case FontRole::Ming: f = Fonts::ming(it.font.points, it.font.bold); break;
+        case FontRole::Kai: f = Fonts::kai(it.font.points, it.font.bold); break;
+        case FontRole::Arial: f = Fonts::arial(it.font.points, it.font.bold); break;
+        }
+        // Laid out for the picture's images, whatever their density: the
+        // fonts are sized for 96 dots per inch.
+        static const QImage device = [] {
+            QImage img(1, 1, QImage::Format_RGB32);
+            img.setDotsPerMeterX(kDotsPerMeter);
+            img.setDotsPerMeterY(kDotsPerMeter);
+            return img;
+        }();
+        text = LaidOutText(it.text, f, &device, it.rect.size(), textFlags(it));
+    }
+    return text;
+}
+
+// --- Rendered areas kept for reuse ----------------------------------------------
+
+// A keystroke takes a few keys through the same few looks (marked as the
+// next key, pressed, released); each look of such an area is rendered once
+// and copied back when the area looks that way again.
+
+namespace {
+// Areas up to this size are kept (the space bar with its border: 303 x 45),
+// and this many bytes of them in all, the least recently used given up first.
+constexpr int kMaxTileArea = 320 * 48;
+constexpr qsizetype kTileBudget = 384 * 1024;
+} // namespace
+
+void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
+{
+    look.clear();
+    const QRectF a(area);
+    const std::vector<Item> &items = m_picture.items();
+    for (const int i : nearItems(area)) {
+        const Item &it = items[i];
+        if (paintsOn(it, a))
+            look.push_back({static_cast<qint16>(i), static_cast<qint16>(it.penWidth), it.fill, it.pen,
+                            it.shape == Shape::Line ? QRectF(it.line.p1(), it.line.p2()) : it.rect});
+    }
+}
+
+bool KeyboardView::keepsTiles(const QRect &area) const
+{
+    // At a fractional density an area's edge cuts device pixels shared with
+    // its neighbours: such areas are always rendered.
+    return area.width() * area.height() <= kMaxTileArea && m_tileDpr == qRound(m_tileDpr);
+}
+
+QRect KeyboardView::deviceRect(int top, const QRect &area) const
+{
+    const int d = qRound(m_tileDpr);
+    return QRect(area.x() * d, (area.y() - top) * d, area.width() * d, area.height() * d);
+}
+
+bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
+{
+    if (!keepsTiles(area))
+        return false;
+    lookOf(area, m_look);
+    for (Tile &t : m_tiles) {
+        if (t.area != area || t.look != m_look)
+            continue;
+        t.lastUse = ++m_tileClock;
+        const QRect d = deviceRect(top, area);
+        const int w = d.width();
+        const uchar *run = t.pixels.data();
+        uchar *const bits = target.bits();
+        const qsizetype stride = target.bytesPerLine();
+        for (int y = 0; y < d.height(); ++y) {
+            QRgb *line = reinterpret_cast<QRgb *>(bits + (d.y() + y) * stride) + d.x();
+            if (t.colours.empty()) {
+                std::memcpy(line, run, qsizetype(w) * 4);
+                run += qsizetype(w) * 4;
+                continue;
+            }
+            for (QRgb *end = line + w; line < end; run += 2) {
+                const QRgb c = t.colours[run[0]];
+                QRgb *const runEnd = line + run[1];
+                for (; line + 4 <= runEnd; line += 4) {
+                    line[0] = c;
+                    line[1] = c;
+                    line[2] = c;
+                    line[3] = c;
+                }
+                while (line < runEnd)
+                    *line++ = c;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
+{
+    if (!keepsTiles(area))
+        return;
+    // restoreTile has just found the area's look missing. A key's area holds
+    // a few flat colours and the shades of its edges and legends: mostly
+    // fewer than 256, kept as runs of one colour, each a colour's number in
+    // a table and a length.
+    const QRect d = deviceRect(top, area);
+    Tile t{area, m_look, {}, {}, ++m_tileClock};
+    // Colours to their numbers: open addressing, a colour and its number + 1.
+    std::array<std::pair<QRgb, int>, 1024> table{};
+    auto numberOf = [&](QRgb c) {
+        for (quint32 h = (c * 2654435761u) >> 22;; h = (h + 1) & 1023) {
+            if (table[h].second == 0) {
+                if (t.colours.size() == 256)
+                    return -1;
+                t.colours.push_back(c);
+                table[h] = {c, int(t.colours.size())};
+            }
+            if (table[h].first == c)
+                return table[h].second - 1;
+        }
+    };
+    bool indexed = true;
+    for (int y = 0; y < d.height() && indexed; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
+        for (int x = 0; x < d.width();) {
+            int n = 1;
+            while (x + n < d.width() && n < 255 && line[x + n] == line[x])
+                ++n;
+            const int number = numberOf(line[x]);
+            if (number < 0) {
+                indexed = false;
+                break;
+            }
+            t.pixels.push_back(static_cast<uchar>(number));
+            t.pixels.push_back(static_cast<uchar>(n));
+            x += n;
+        }
+    }
+    if (!indexed) {
+        t.colours.clear();
+        t.pixels.resize(qsizetype(d.width()) * d.height() * 4);
+        for (int y = 0; y < d.height(); ++y)
+            std::memcpy(t.pixels.data() + qsizetype(y) * d.width() * 4,
+                        source.constScanLine(d.y() + y) + qsizetype(d.x()) * 4, qsizetype(d.width()) * 4);
+    }
+    t.colours.shrink_to_fit();
+    t.pixels.shrink_to_fit();
+    m_tileBytes += t.bytes();
+    m_tiles.push_back(std::move(t));
+    while (m_tileBytes > kTileBudget && m_tiles.size() > 1) {
+        auto oldest = std::min_element(m_tiles.begin(), m_tiles.end(),
+                                       [](const Tile &a, const Tile &b) { return a.lastUse < b.lastUse; });
+        m_tileBytes -= oldest->bytes();
+        m_tiles.erase(oldest);
+    }
+}
+
+qsizetype KeyboardView::Tile::bytes() const
+{
+    return qsizetype(sizeof(Tile) + look.size() * sizeof(ItemLook) + colours.size() * sizeof(QRgb)
+                     + pixels.size());
 }
 
 QRectF KeyboardView::devicePixels(const QRect &r) const
@@ -268,12 +537,100 @@ QRectF KeyboardView::devicePixels(const QRect &r) const
 
 void KeyboardView::paintEvent(QPaintEvent *event)
 {
-    ensureCanvas();
-    renderStale();
-    const QImage &shown = m_handsDrawn ? m_stage : m_base;
     QPainter p(this);
-    for (const QRect &r : event->region())
-        p.drawImage(QRectF(r), shown, devicePixels(r));
+    if (m_handsDrawn) {
+        // The hands are drawn over a copy of the whole picture.
+        ensureCanvas();
+        renderStale();
+        for (const QRect &r : coalesced(event->region()))
+            p.drawImage(QRectF(r), m_stage, devicePixels(r));
+        return;
+    }
+    useDensity(devicePixelRatioF());
+    // The areas changed since the last paint, each in one piece (so that
+    // its look can be kept and found again), then whatever else is exposed.
+    QRegion rest = event->region();
+    for (const QRect &area : std::exchange(m_stale, {})) {
+        if (rest.intersects(area)) {
+            showArea(p, area, true);
+            rest -= area;
+        }
+    }
+    for (const QRect &part : coalesced(rest))
+        showArea(p, part, false);
+}
+
+std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
+{
+    // Touching parts as one rectangle each: the painter keeps to the region,
+    // and every pixel of the rectangle is current.
+    std::vector<QRect> parts;
+    for (const QRect &r : region) {
+        QRect part = r;
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (auto it = parts.begin(); it != parts.end(); ++it) {
+                if (it->adjusted(-1, -1, 1, 1).intersects(part)) {
+                    part |= *it;
+                    parts.erase(it);
+                    merged = true;
+                    break;
+                }
+            }
+        }
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
+{
+    // Rendered into an image of whole rows of the picture, which holds every
+    // outlined item that crosses the area from end to end: Qt cuts a thin
+    // outline short at the image's edge and then shades it differently, so
+    // an outline must not reach out of the image. At a fractional density
+    // the image holds the whole picture, so that nothing lands at a fraction
+    // of a device pixel from where the whole picture puts it.
+    QRect rows = area;
+    if (m_tileDpr == qRound(m_tileDpr)) {
+        const QRectF a(area);
+        const std::vector<Item> &items = m_picture.items();
+        for (const int i : nearItems(area)) {
+            if (items[i].penWidth > 0 && paintsOn(items[i], a))
+                rows |= reachOf(items[i]).toAlignedRect();
+        }
+        rows &= rect();
+    } else {
+        rows = rect();
+    }
+    QImage scratch;
+    QImage *band = &m_band;
+    if (rows.height() > kBandRows) {
+        scratch = pictureImage(rows.height(), m_tileDpr);
+        band = &scratch;
+    } else if (m_band.isNull()) {
+        m_band = pictureImage(kBandRows, m_tileDpr);
+    }
+    const int top = rows.top();
+    if (!(keep && restoreTile(*band, top, area))) {
+        renderPicture(*band, top, area);
+        if (keep)
+            keepTile(*band, top, area);
+    }
+    // The area's part of the band as an image of its own, drawn at a point:
+    // Qt copies it row by row where the paint's region is one rectangle.
+    const QRect source = (QRectF(area.x(), area.y() - top, area.width(), area.height()).toRect());
+    const int d = qRound(m_tileDpr);
+    if (d == m_tileDpr) {
+        QImage part(band->constScanLine(source.y() * d) + qsizetype(source.x()) * d * 4, source.width() * d,
+                    source.height() * d, band->bytesPerLine(), band->format());
+        part.setDevicePixelRatio(m_tileDpr);
+        p.drawImage(area.topLeft(), part);
+    } else {
+        p.drawImage(QRectF(area), *band,
+                    QRectF(source.x() * m_tileDpr, source.y() * m_tileDpr, source.width() * m_tileDpr,
+                           source.height() * m_tileDpr));
+    }
 }
 
 void KeyboardView::mouseReleaseEvent(QMouseEvent *event)
@@ -360,6 +717,7 @@ void KeyboardView::clearHands()
         return;
     m_handsDrawn = false;
     m_stage = QImage();
+    m_base = QImage();
     for (const QPoint &at : m_handAt)
         update(QRect(at, m_handSize) & rect());
 }

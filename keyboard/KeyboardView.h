@@ -9,13 +9,12 @@
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
-#include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <array>
 #include <vector>
 
+#include "app/LaidOutText.h"
 #include "keyboard/KeyboardPicture.h"
 
 class KeyboardView : public QWidget {
@@ -70,25 +69,80 @@ private:
         QImage mask; // black where the hand is, white elsewhere
     };
 
+    // Changed areas are rendered in bands this high: a key with its shadow,
+    // its border and its pressed place fits in one.
+    static constexpr int kBandRows = 64;
+
     void apply(const KeyboardArt::Damage &damage);
     void markStale(QRect area);
     void renderStale();
     void ensureCanvas();
-    void renderPicture(const QRect &area);
+    static QImage pictureImage(int rows, qreal dpr);
+    void useDensity(qreal dpr);
+    // Renders the area of the picture into target, whose first row is the
+    // picture's row top.
+    void renderPicture(QImage &target, int top, const QRect &area);
+    void showArea(QPainter &p, const QRect &area, bool keep);
+    static std::vector<QRect> coalesced(const QRegion &region);
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
     void ensureSprites(); // the sprites at the canvas's density
     QRectF devicePixels(const QRect &r) const;
-    const QFont &fontOf(const KeyboardArt::FontChoice &choice);
+    const LaidOutText &textOf(std::size_t index);
+
+    // What paints on an area: every visible item over it, with the state
+    // that decides its pixels. Areas with equal looks have equal pixels.
+    struct ItemLook {
+        qint16 index;
+        qint16 penWidth;
+        VbColor fill;
+        VbColor pen;
+        QRectF place; // a shape's rectangle, a line's ends
+        friend bool operator==(const ItemLook &, const ItemLook &) = default;
+    };
+    // An area's pixels in one look: runs of one colour (its number in the
+    // table of colours, the run's length) row by row, or the pixels
+    // themselves when the area has more than 256 colours.
+    struct Tile {
+        QRect area;
+        std::vector<ItemLook> look;
+        std::vector<QRgb> colours;
+        std::vector<uchar> pixels;
+        quint64 lastUse = 0;
+        qsizetype bytes() const;
+    };
+    void lookOf(const QRect &area, std::vector<ItemLook> &look);
+    // The items that may paint on an area, in painting order.
+    const std::vector<int> &nearItems(const QRect &area);
+    static QRect cellsOf(const QRect &r);
+    static constexpr int kCell = 32;
+    static constexpr qreal kFilingMargin = 4;
+    bool keepsTiles(const QRect &area) const;
+    QRect deviceRect(int top, const QRect &area) const;
+    bool restoreTile(QImage &target, int top, const QRect &area);
+    void keepTile(const QImage &source, int top, const QRect &area);
 
     KeyboardArt::KeyboardPicture m_picture;
-    QImage m_base;  // the keyboard picture
+    QImage m_band;  // a band of the picture, rendered to be shown
+    QImage m_base;  // the whole picture, while the hands are drawn
     QImage m_stage; // the picture with the hands over it, while they are drawn
-    std::vector<QRect> m_stale; // areas of m_base changed since they were rendered
+    std::vector<QRect> m_stale; // areas changed since they were shown
+    qreal m_tileDpr = 0;        // the density of the band and of the kept looks
     std::array<Sprite, 2> m_sprites{};
     qreal m_spriteDpr = 0; // density of the sprites; 0 before the hands are first drawn
     QSize m_handSize;
     std::array<QPoint, 2> m_handAt{};
     bool m_handsDrawn = false;
-    QHash<quint32, QFont> m_fonts;
+    std::vector<LaidOutText> m_texts; // the text items laid out, by item index
+    std::vector<Tile> m_tiles;         // rendered looks of changed areas
+    qsizetype m_tileBytes = 0;
+    quint64 m_tileClock = 0;
+    std::vector<ItemLook> m_look;      // the look of the area being rendered
+    // The items filed by the cells of a grid over the picture.
+    std::vector<std::vector<qint16>> m_cells;
+    std::vector<QRectF> m_filed; // each item's reach, with a margin, when it was filed
+    bool m_gridStale = true;
+    std::vector<quint32> m_seen;
+    quint32 m_query = 0;
+    std::vector<int> m_near;
 };

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 
 #include "app/Fonts.h"
+#include "app/LaidOutText.h"
 #include "app/VbColor.h"
 
 namespace {
@@ -65,10 +66,42 @@ void TextSheet::updatePosition(int k)
         update(r.united(echoRect(k)));
 }
 
+const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
+{
+    // The symbols and echoes are a few dozen short strings, drawn again on
+    // every keystroke: each is laid out once for this resolution.
+    if (m_symbolDpi != logicalDpiY()) {
+        m_symbols.clear();
+        m_symbolDpi = logicalDpiY();
+    }
+    auto it = m_symbols.constFind(symbol);
+    if (it == m_symbols.constEnd()) {
+        it = m_symbols.insert(symbol, LaidOutText(symbol, m_symbolFont, this, QSizeF(kTitleWidth, kCellHeight),
+                                                  Qt::AlignLeft | Qt::AlignTop));
+    }
+    return *it;
+}
+
 void TextSheet::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    const QRect exposed = event->rect();
+    // Part by part: a cell that reaches into two parts is drawn into each
+    // only once, its text never twice over itself.
+    const QRegion &region = event->region();
+    const bool parts = region.rectCount() > 1;
+    for (const QRect &exposed : region) {
+        if (parts) {
+            p.save();
+            p.setClipRect(exposed, Qt::IntersectClip);
+        }
+        paintCells(p, exposed);
+        if (parts)
+            p.restore();
+    }
+}
+
+void TextSheet::paintCells(QPainter &p, const QRect &exposed)
+{
     p.fillRect(exposed, Qt::white);
     if (!m_layout)
         return;
@@ -87,7 +120,6 @@ void TextSheet::paintEvent(QPaintEvent *event)
     }
 
     // Symbols to type, light cyan, and under each the echo when shown.
-    p.setFont(m_symbolFont);
     const QColor titleBack = toQColor(Palette::LightCyan);
     const auto &positions = m_layout->positions;
     for (std::size_t i = firstCellBelow(positions, exposed.top(), kEchoOffset + kCellHeight);
@@ -98,13 +130,13 @@ void TextSheet::paintEvent(QPaintEvent *event)
         const QRect title(c.left, c.top, kTitleWidth, kCellHeight);
         if (title.intersects(exposed)) {
             p.fillRect(title, titleBack);
-            p.drawText(title, Qt::AlignLeft | Qt::AlignTop, c.symbol);
+            laidOutSymbol(c.symbol).draw(p, title.topLeft());
         }
         if (c.echoVisible) {
             const QRect echo = title.translated(0, kEchoOffset);
             if (echo.intersects(exposed)) {
                 p.fillRect(echo, toQColor(c.echoBack));
-                p.drawText(echo, Qt::AlignLeft | Qt::AlignTop, c.echo);
+                laidOutSymbol(c.echo).draw(p, echo.topLeft());
             }
         }
     }

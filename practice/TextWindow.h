@@ -4,6 +4,9 @@
 // cells that are exposed and nothing else.
 
 #include <QFrame>
+#include <QHash>
+
+#include "app/LaidOutText.h"
 
 #include "practice/TextLayout.h"
 
@@ -31,9 +34,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void paintCells(QPainter &p, const QRect &exposed);
+    const LaidOutText &laidOutSymbol(const QString &symbol);
+
     const TextLayout *m_layout = nullptr;
     QFont m_wordFont;
     QFont m_symbolFont;
+    QHash<QString, LaidOutText> m_symbols; // symbols and echoes, laid out
+    int m_symbolDpi = 0;
 };
 
 class TextWindow : public QFrame {

@@ -1,3 +1,4 @@
+#include <QBackingStore>
 #include <QtTest>
 
 #include <cstring>
@@ -200,6 +201,77 @@ private slots:
         change(drawnOnce);
         QVERIFY(KeyboardShot(&shown) == KeyboardShot(&drawnOnce));
         QVERIFY(!(KeyboardShot(&shown) == first));
+    }
+
+    // Every legend and caption leaves ink in its box: pixels twice as near
+    // its colour as the box's ground is.
+    void legendsAreDrawn()
+    {
+        KeyboardView v;
+        v.setHomeCaptionsVisible(true);
+        const KeyboardShot shot(&v);
+        int blank = 0;
+        for (const Item &it : v.picture().items()) {
+            if (it.shape != Shape::Text || !it.visible || it.text.trimmed().isEmpty())
+                continue;
+            // The ground is the colour most of the box shows; a low line
+            // sits below its box.
+            const QRect box = it.rect.toRect().adjusted(0, 0, 0, 4);
+            QHash<QRgb, int> count;
+            for (int y = box.top(); y <= box.bottom(); ++y) {
+                for (int x = box.left(); x <= box.right(); ++x)
+                    ++count[shot.at(x, y)];
+            }
+            const QRgb ground = std::max_element(count.keyValueBegin(), count.keyValueEnd(),
+                                                 [](auto a, auto b) { return a.second < b.second; })->first;
+            const QRgb pen = rgbOf(it.pen);
+            auto fromPen = [pen](QRgb c) {
+                return std::abs(qRed(c) - qRed(pen)) + std::abs(qGreen(c) - qGreen(pen))
+                       + std::abs(qBlue(c) - qBlue(pen));
+            };
+            bool ink = false;
+            for (auto [c, n] : count.asKeyValueRange())
+                ink |= fromPen(c) < fromPen(ground) / 2;
+            if (!ink) {
+                qWarning("no ink: %s %s", qPrintable(it.name), qPrintable(it.text));
+                ++blank;
+            }
+        }
+        QCOMPARE(blank, 0);
+    }
+
+    // A shown keyboard paints only the keys a keystroke changes, and the
+    // same key comes back to the same few looks; through many keystrokes,
+    // with paints between them, the screen shows what a keyboard drawn
+    // once in the final state shows.
+    void keystrokesOnScreen()
+    {
+        KeyboardView shown;
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        auto paint = [&] { QCoreApplication::sendPostedEvents(); };
+        const KeyNumber keys[] = {65, 83, 65, 74, 32, 74, 65, 2, 83, 32};
+        for (int round = 0; round < 2; ++round) {
+            for (std::size_t i = 0; i < std::size(keys); ++i) {
+                const KeyNumber k = keys[i];
+                const KeyNumber next = keys[(i + 1) % std::size(keys)];
+                const KeyRect r = shown.keyTopRect(k);
+                shown.moveKeyTop(k, r.left + 1, r.top + 1);
+                shown.setBorder(k, Palette::Black, 1);
+                shown.setBorder(next, Palette::Red, 3);
+                paint();
+                shown.moveKeyTop(k, r.left, r.top);
+                paint();
+            }
+            shown.setFill(2, round ? Palette::EnterShift : Palette::Red);
+            paint();
+        }
+        const QImage screen = static_cast<QImage *>(shown.backingStore()->paintDevice())->convertToFormat(QImage::Format_RGB32);
+        KeyboardView once;
+        once.setBorder(keys[0], Palette::Red, 3);
+        const QImage drawn = KeyboardShot(&once).image;
+        QCOMPARE(screen.size(), drawn.size());
+        QVERIFY(screen == drawn);
     }
 
     // On a high-density screen the picture is drawn at the screen's own
