@@ -152,6 +152,8 @@ public:
     // sourceName and changes nothing, the title included.
     bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString(),
                           const QString &title = QString());
+    // Where the text window's cells go, as captured at start-up.
+    LayoutGeometry layoutGeometry() const;
     void SetScrollRange(bool resetToTop);
     void ScrollToPos(qint16 pos);
     // Number of positions of the loaded text (upper index of lblTitle).

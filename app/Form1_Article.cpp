@@ -193,15 +193,9 @@ bool Form1::loadArticle(const QString &text, const QString &name, const QString 
     // Lay it out first: a text beyond the limits of a run changes nothing.
     TokenTable table = doc->tokens();
     {
-        LayoutGeometry g;
-        g.titleLeft = titleLeft;
-        g.titleTop = titleTop;
-        g.titleWidth = titleWidth;
-        g.wordTop = wordTop;
-        g.wordWidth = wordWidth;
         TokenTable probe = table;
         TextLayout layout;
-        switch (LayOutText(probe, g, layout)) {
+        switch (LayOutText(probe, layoutGeometry(), layout)) {
         case LayoutLimit::None:
             break;
         case LayoutLimit::TooManyPositions:

@@ -33,17 +33,22 @@ QString layoutProblem(LayoutLimit limit)
 
 } // namespace
 
-bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const QString &title)
+LayoutGeometry Form1::layoutGeometry() const
 {
-    // Lay the text out first: a text beyond the limits changes nothing.
     LayoutGeometry g;
     g.titleLeft = titleLeft;
     g.titleTop = titleTop;
     g.titleWidth = titleWidth;
     g.wordTop = wordTop;
     g.wordWidth = wordWidth;
+    return g;
+}
+
+bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const QString &title)
+{
+    // Lay the text out first: a text beyond the limits changes nothing.
     TextLayout layout;
-    const LayoutLimit limit = LayOutText(table, g, layout);
+    const LayoutLimit limit = LayOutText(table, layoutGeometry(), layout);
     if (limit != LayoutLimit::None) {
         showMessage(QMessageBox::Warning,
                     QStringLiteral("無法載入打字檔 %1：").arg(sourceName) + layoutProblem(limit));
