@@ -16,7 +16,7 @@ fault, and every restore, a cache hit.
 
   scripts/plant-faults.py                 every fault, unit and widget tests
   scripts/plant-faults.py --list          the faults, without running anything
-  scripts/plant-faults.py --only ID ...   some faults (ids or issue tags: issue-1)
+  scripts/plant-faults.py --only ID ...   some faults (ids or tags of escaped faults: escaped-1)
   scripts/plant-faults.py --suite all     the whole suite (as ./test.sh), e2e included
   scripts/plant-faults.py --every-test    run every test, not only up to the first failure
 """
@@ -34,7 +34,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # id, file, [(text, replacement), ...], what the learner would see.
-# Tags issue-N mark the faults a fault-planting run once let through.
+# Tags escaped-N mark the faults a fault-planting run once let through.
 F = []
 
 
@@ -46,7 +46,7 @@ def fault(fid, path, edits, what, tag=None):
 fault("place-below-centre", "app/Form1.cpp",
       [("(full.height() - height()) / 2 - 250 / kTwipsPerPixel",
         "(full.height() - height()) / 2 + 250 / kTwipsPerPixel")],
-      "the window placed below the centre of the screen", "issue-7")
+      "the window placed below the centre of the screen", "escaped-7")
 fault("place-off-centre-across", "app/Form1.cpp",
       [("full.left() + (full.width() - width()) / 2", "full.left() + (full.width() - width()) / 3")],
       "the window not centred across the screen")
@@ -89,7 +89,7 @@ fault("caps-lamp-caption", "app/Form1.cpp",
 fault("start-keeps-hands", "app/Form1_Run.cpp",
       [("    if (tmrHand->isActive())\n        StopHandDemo();\n    if (positionCount() > 0) {",
         "    if (positionCount() > 0) {")],
-      "the hands demonstration not stopped by Start", "issue-7")
+      "the hands demonstration not stopped by Start", "escaped-7")
 fault("start-with-nothing", "app/Form1_Run.cpp",
       [("    if (positionCount() > 0) {", "    if (positionCount() >= 0) {")],
       "Start with no text loaded starts an empty run")
@@ -102,7 +102,7 @@ fault("restart-scroll", "app/Form1_Run.cpp",
 fault("clock-after-first-position", "app/Form1_Run.cpp",
       [("    Timer1->start();\n    picWindow->picWd->setFocus();", "    picWindow->picWd->setFocus();"),
        ("    run.start(std::move(symbols), now);", "    run.start(std::move(symbols), now);\n    Timer1->start();")],
-      "the clock started after the first position: no Shift hint for it", "issue-3")
+      "the clock started after the first position: no Shift hint for it", "escaped-3")
 fault("run-focus-on-button", "app/Form1_Run.cpp",
       [("    picWindow->picWd->setFocus();\n", "")],
       "during a run the focus stays on a button")
@@ -134,7 +134,7 @@ fault("next-key-thin-border", "app/Form1_Run.cpp",
 fault("no-shift-hint-in-run", "app/Form1_Run.cpp",
       [("        if (charMode)\n            ShowShiftHint();\n    }\n    rememberedEchoBack",
         "    }\n    rememberedEchoBack")],
-      "no Shift hint during a run", "issue-3")
+      "no Shift hint during a run", "escaped-3")
 fault("current-echo-yellow", "app/Form1_Run.cpp",
       [("    setEchoBack(pos, Palette::LightRed);", "    setEchoBack(pos, Palette::Yellow);")],
       "the current position not marked light red")
@@ -155,7 +155,7 @@ fault("wrong-count-not-shown", "app/Form1_Run.cpp",
       "the wrong-key counter not updated")
 fault("shift-hint-left-lit", "app/Form1_Run.cpp",
       [("    picKey->setFill(2, Palette::EnterShift);\n    picKey->setFill(3, Palette::EnterShift);\n", "")],
-      "the Shift hint left lit after a run that ends on a shifted character", "issue-3")
+      "the Shift hint left lit after a run that ends on a shifted character", "escaped-3")
 fault("report-start-not-focused", "app/Form1_Run.cpp",
       [("    setRunLocked(false);\n    cmdStart->setFocus();", "    setRunLocked(false);")],
       "Start not focused after the report")
@@ -192,7 +192,7 @@ fault("shift-stays-down", "app/Form1_Run.cpp",
       "the Shift key tops stay down after Shift")
 fault("alt-letter-judged", "app/Form1_Run.cpp",
       [("        if (!(e->modifiers() & Qt::AltModifier)) {", "        {")],
-      "Alt+letter during a run counted as a wrong keystroke", "issue-7")
+      "Alt+letter during a run counted as a wrong keystroke", "escaped-7")
 fault("tab-leaves-run", "app/Form1_Run.cpp",
       [("            if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)\n                return true;\n", "")],
       "Tab moves the focus away during a run")
@@ -206,7 +206,7 @@ fault("space-presses-button", "app/Form1_Run.cpp",
 # --- app/Form1_Text.cpp: text window, scrolling, menus, files ------------------
 fault("echo-not-repainted", "app/Form1_Text.cpp",
       [("    f->picWindow->picWd->updatePosition(k);\n", "")],
-      "typed symbols never appear in the echo cells", "issue-1")
+      "typed symbols never appear in the echo cells", "escaped-1")
 fault("load-keeps-scroll", "app/Form1_Text.cpp",
       [("    SetScrollRange(true);\n    cmdStart->setEnabled(true);", "    SetScrollRange(false);\n    cmdStart->setEnabled(true);")],
       "a new text opens scrolled where the last one was")
@@ -282,7 +282,7 @@ fault("hide-keeps-hands", "app/Form1_Keyboard.cpp",
       "hiding the keyboard leaves the demonstration running")
 fault("hide-scrolls-to-top", "app/Form1_Keyboard.cpp",
       [("    SetScrollRange(false);", "    SetScrollRange(true);")],
-      "hiding or showing the keyboard scrolls the text to the top", "issue-7")
+      "hiding or showing the keyboard scrolls the text to the top", "escaped-7")
 fault("show-loses-position", "app/Form1_Keyboard.cpp",
       [("        picWindow->VScroll1->setFocus();\n    ScrollToPos(curPos);", "        picWindow->VScroll1->setFocus();")],
       "showing the keyboard leaves the current position out of view")
@@ -293,7 +293,7 @@ fault("hidden-frame-short", "app/Form1_Keyboard.cpp",
 # --- app/KeyCodes.cpp, app/CapsLock.cpp: the X11 key paths -----------------------
 fault("x11-semicolon-code", "app/KeyCodes.cpp",
       [("/* 47 ; */ 186", "/* 47 ; */ 222")],
-      "the ; key stays sunk after every press (X keycode table)", "issue-6")
+      "the ; key stays sunk after every press (X keycode table)", "escaped-6")
 fault("x11-comma-code", "app/KeyCodes.cpp",
       [("/* 59 , */ 188", "/* 59 , */ 190")],
       "the , key stays sunk after every press (X keycode table)")
@@ -302,7 +302,7 @@ fault("qt-colon-code", "app/KeyCodes.cpp",
       "the ; key stays sunk when released with Shift held")
 fault("x11-caps-inverted", "app/CapsLock.cpp",
       [("(event->nativeModifiers() & LockMask) == 0", "(event->nativeModifiers() & LockMask) != 0")],
-      "Caps Lock's state predicted inverted after its press (wrong Shift hint)", "issue-6")
+      "Caps Lock's state predicted inverted after its press (wrong Shift hint)", "escaped-6")
 fault("x11-caps-not-predicted", "app/CapsLock.cpp",
       [("    if (g_afterPress)\n        return *g_afterPress;\n", "")],
       "Caps Lock turned off still reads as on until its release")
@@ -313,7 +313,7 @@ fault("caps-not-tracked", "app/CapsLock.cpp",
 # --- app/Shapes.cpp, app/FrmOpen.cpp, app/FrmSplash.h ---------------------------
 fault("meter-unclipped", "app/Shapes.cpp",
       [("    p.setClipRect(inner);\n", "")],
-      "a meter bar painting over its box", "issue-7")
+      "a meter bar painting over its box", "escaped-7")
 fault("meter-scale", "app/Shapes.cpp",
       [("                     m_width / double(kTwipsPerPixel)", "                     m_width / 10.0")],
       "the bars drawn half as long again")
@@ -334,7 +334,7 @@ fault("about-position", "app/FrmSplash.h",
 # --- practice/: layout, text sheet, catalogue, lessons, files, Big5 -------------
 fault("wrap-keeps-punctuation-columns", "practice/TextLayout.cpp",
       [("            j = 0;\n            extra = 0;", "            j = 0;")],
-      "symbols drift right of their characters after a line wrap", "issue-2")
+      "symbols drift right of their characters after a line wrap", "escaped-2")
 fault("wrap-at-forty", "practice/TextLayout.cpp",
       [("if (cols > kLineColumns) {", "if (cols >= kLineColumns) {")],
       "a token that fills the line exactly moves to the next")
@@ -392,7 +392,7 @@ fault("words-not-painted", "practice/TextWindow.cpp",
       "the characters of the text not painted")
 fault("zone-g-middle", "practice/KeyCatalogue.cpp",
       [('{  71, 3, u"", u"G", 21, LeftIndex,', '{  71, 3, u"", u"G", 21, Middle,')],
-      "the G key in the middle finger's zone", "issue-4")
+      "the G key in the middle finger's zone", "escaped-4")
 fault("zone-7-left", "practice/KeyCatalogue.cpp",
       [('{  55, 1, u"＆", u"7", 4, RightIndex,', '{  55, 1, u"＆", u"7", 4, LeftIndex,')],
       "the 7 key in the left index finger's zone")
@@ -483,7 +483,7 @@ fault("clock-hours-parsed", "run/Meters.cpp",
 fault("report-no-rounding", "run/RunReport.cpp",
       [("    const double r = std::round(v * 100.0) / 100.0;\n    return QString::number(r, 'f', 2);",
         "    return QString::number(v, 'f', 2);")],
-      "the report's figures lose their rounding (0.07 for 3 keys in 40 s)", "issue-8")
+      "the report's figures lose their rounding (0.07 for 3 keys in 40 s)", "escaped-8")
 fault("report-21-seconds", "run/RunReport.cpp",
       [("elapsedSeconds >= 21)", "elapsedSeconds > 21)")],
       "an interruption at 21 s reports no figures")
@@ -497,7 +497,7 @@ fault("report-completed-within-second", "run/RunReport.cpp",
 # --- keyboard/: picture, view, hands ----------------------------------------------------
 fault("home-bar-on-g", "keyboard/KeyboardPicture.cpp",
       [('rect(Shape3_1, u"Shape3(1)", Rect, 14, 240, 128', 'rect(Shape3_1, u"Shape3(1)", Rect, 14, 288, 128')],
-      "the home-key bar on G instead of F", "issue-7")
+      "the home-key bar on G instead of F", "escaped-7")
 fault("legend-colour-u", "keyboard/KeyboardPicture.cpp",
       [('{ 79,  74, u"ㄨ", SymbolBlue,', '{ 79,  74, u"ㄨ", Symbol,')],
       "ㄨ drawn black instead of blue")
@@ -625,7 +625,7 @@ def run_tests(build_dir, label, per_test, stop):
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--work", default=os.path.join(ROOT, "build-faults"), help="work folder (source copy and build)")
-    ap.add_argument("--only", nargs="*", help="fault ids or tags (issue-1 …) to plant")
+    ap.add_argument("--only", nargs="*", help="fault ids or tags (escaped-1 …) to plant")
     ap.add_argument("--list", action="store_true", help="list the faults and check that each applies")
     ap.add_argument("--suite", choices=["unit-widget", "all"], default="unit-widget",
                     help="the tests to run: unit and widget tests (default) or all, e2e included")
