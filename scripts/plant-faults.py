@@ -585,7 +585,8 @@ def sync_sources(work):
                 if f.read() == data:
                     continue
         os.makedirs(os.path.dirname(b), exist_ok=True)
-        shutil.copy2(a, b)
+        shutil.copyfile(a, b)  # a new time stamp: the build sees the change
+        shutil.copymode(a, b)
     return src
 
 
