@@ -19,6 +19,7 @@ fault, and every restore, a cache hit.
   scripts/plant-faults.py --only ID ...   some faults (ids or tags of escaped faults: escaped-1)
   scripts/plant-faults.py --suite all     the whole suite (as ./test.sh), e2e included
   scripts/plant-faults.py --every-test    run every test, not only up to the first failure
+  scripts/plant-faults.py --resume        go on after an interruption
 """
 
 import argparse
@@ -73,8 +74,8 @@ fault("title-top-off-by-one", "app/Form1.cpp",
       [("    titleTop = 28;", "    titleTop = 29;")],
       "every symbol cell one pixel too low")
 fault("tab-order-lost", "app/Form1.cpp",
-      [("    setTabOrder(cmdStart, cmdEnd);\n", "")],
-      "Start no longer first in the tab order")
+      [("    setTabOrder(cmdStart, cmdEnd);\n    setTabOrder(cmdEnd, cmdSandH);\n", "")],
+      "the buttons in the order they were made, not Start, 關閉, 隱藏鍵盤")
 fault("esc-hint-over-text", "app/Form1.cpp",
       [("{628, 88, 157, 17}", "{628, 98, 157, 17}")],
       "the Esc hint lying over the text window")
@@ -434,6 +435,10 @@ fault("big5-no-best-fit", "practice/Big5.cpp",
       [("    ucnv_setFallback(conv.get(), true);", "    ucnv_setFallback(conv.get(), false);")],
       "accented letters no longer single-byte")
 
+fault("reading-out-of-context", "assets/texts/lessons.txt",
+      [("生ㄕㄥ 長ㄔㄤˊ 恨", "生ㄕㄥ 長ㄓㄤˇ 恨")],
+      "長 read ㄓㄤˇ in 人生長恨: a reading of 長, but not the one this line needs", "issue-5")
+
 # --- run/: judging, key map, meters, report ----------------------------------------
 fault("backspace-wrong", "run/PracticeRun.cpp",
       [("typedKey != kInterrupt && typedKey != 8)", "typedKey != kInterrupt)")],
@@ -580,7 +585,8 @@ def sync_sources(work):
                 if f.read() == data:
                     continue
         os.makedirs(os.path.dirname(b), exist_ok=True)
-        shutil.copy2(a, b)
+        shutil.copyfile(a, b)  # a new time stamp: the build sees the change
+        shutil.copymode(a, b)
     return src
 
 
@@ -631,6 +637,8 @@ def main():
                     help="the tests to run: unit and widget tests (default) or all, e2e included")
     ap.add_argument("--every-test", action="store_true", help="run every test instead of stopping at the first failure")
     ap.add_argument("--timeout", type=int, default=240, help="seconds per test before it counts as failed")
+    ap.add_argument("--resume", action="store_true",
+                    help="skip the faults the last run's results already judge (after an interruption)")
     args = ap.parse_args()
 
     faults = F
@@ -677,8 +685,16 @@ def main():
         sys.exit(f"the unchanged code fails {', '.join(failed)}: fix that first")
     print(f"baseline passes ({seconds:.0f} s of tests)", flush=True)
 
+    results_path = os.path.join(work, "results.json")
+    done = {}
+    if args.resume and os.path.exists(results_path):
+        with open(results_path, encoding="utf-8") as fh:
+            done = {r["id"]: r for r in json.load(fh)}
     results = []
     for n, f in enumerate(faults, 1):
+        if f["id"] in done:
+            results.append(done[f["id"]])
+            continue
         path = os.path.join(src, f["file"])
         with open(path, encoding="utf-8") as fh:
             original = fh.read()
@@ -704,21 +720,21 @@ def main():
         print(f"[{n}/{len(faults)}] {status:8} {f['id']:34} {took:5.0f} s  {by}", flush=True)
         if status == "does-not-build":
             print("    " + log.strip().split("\n")[-1][:300])
+        with open(results_path, "w", encoding="utf-8") as fh:
+            json.dump(results, fh, ensure_ascii=False, indent=1)
 
     # Leave the build as the working tree has it.
     build(build_dir, targets, 7200)
     judged = [r for r in results if r["status"] in ("killed", "SURVIVED")]
     killed = [r for r in judged if r["status"] == "killed"]
     survivors = [r for r in judged if r["status"] == "SURVIVED"]
-    with open(os.path.join(work, "results.json"), "w", encoding="utf-8") as fh:
-        json.dump(results, fh, ensure_ascii=False, indent=1)
     print()
     for r in survivors:
         print(f"survived: {r['id']} ({r['file']}): {r['what']}")
     if judged:
         print(f"\n{len(killed)} of {len(judged)} faults killed ({100 * len(killed) / len(judged):.1f} %), "
               f"{len(survivors)} survived, {len(results) - len(judged)} did not build; "
-              f"tests: {args.suite}; results in {os.path.relpath(os.path.join(work, 'results.json'), ROOT)}")
+              f"tests: {args.suite}; results in {os.path.relpath(results_path, ROOT)}")
     return 0 if not survivors else 1
 
 

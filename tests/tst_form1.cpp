@@ -202,9 +202,10 @@ private slots:
         Form1 f;
         const QRect screen = f.screen()->geometry();
         const QRect frame = f.frameGeometry();
-        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
-        QVERIFY2(qAbs(screen.center().y() - frame.center().y() - 16) <= 1,
-                 qPrintable(QStringLiteral("centre at %1, the screen's at %2").arg(frame.center().y()).arg(screen.center().y())));
+        const int left = frame.left() - screen.left(), right = screen.right() - frame.right();
+        const int above = frame.top() - screen.top(), below = screen.bottom() - frame.bottom();
+        QVERIFY2(qAbs(left - right) <= 1 && qAbs(below - above - 2 * 16) <= 1,
+                 qPrintable(QStringLiteral("%1 left, %2 right, %3 above, %4 below").arg(left).arg(right).arg(above).arg(below)));
         QVERIFY(frame.top() >= f.screen()->availableGeometry().top());
     }
 };
