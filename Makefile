@@ -78,6 +78,7 @@ test-asan:
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|widget'
 
 # libFuzzer (clang) on the practice-file reader, the lesson splitter, the

@@ -23,6 +23,7 @@
 #include "app/FrmSplash.h"
 #include "app/Shapes.h"
 #include "app/VbColor.h"
+#include "article/ArticleReview.h"
 #include "article/ArticleDocument.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
@@ -148,7 +149,14 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     FontPages::releaseSoon();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The review layer reads the article and the laid-out text, which are
+    // members and die before QWidget deletes the children; closing the
+    // window then moves the focus out of the layer, which repaints.
+    if (articleReview)
+        articleReview->setDocument(nullptr, nullptr);
+}
 
 void Form1::createControls(QWidget *client)
 {

@@ -8,6 +8,8 @@ namespace {
 // legends write & and _ full-width), with upper set when it is the shifted one.
 const KeyInfo *keyShowing(int c, bool *upper = nullptr)
 {
+    if (c < 0 || c > 0xFFFF)
+        return nullptr;
     const QChar ch = QChar(c >= 'a' && c <= 'z' ? c - 32 : c);
     for (const KeyInfo &k : KeyCatalogue::keys()) {
         for (const char16_t *legend : {k.upper, k.lower}) {
