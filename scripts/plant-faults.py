@@ -438,7 +438,7 @@ fault("big5-no-best-fit", "practice/Big5.cpp",
 
 fault("reading-out-of-context", "assets/texts/lessons.txt",
       [("生ㄕㄥ 長ㄔㄤˊ 恨", "生ㄕㄥ 長ㄓㄤˇ 恨")],
-      "長 read ㄓㄤˇ in 人生長恨: a reading of 長, but not the one this line needs", "issue-5")
+      "長 read ㄓㄤˇ in 人生長恨: a reading of 長, but not the one this line needs", "escaped-5")
 
 # --- run/: judging, key map, meters, report ----------------------------------------
 fault("backspace-wrong", "run/PracticeRun.cpp",
@@ -562,6 +562,78 @@ fault("hands-step", "keyboard/HandDemo.h",
       [("static constexpr qint16 kStep = 10;", "static constexpr qint16 kStep = 9;")],
       "the hands stop short of the home row")
 
+
+# --- record/, annotate/, article/: the learner's record and articles ---------------
+fault("median-even-upper", "record/RunRecorder.cpp",
+      [("    return static_cast<qint32>((qint64(lower) + upper) / 2);", "    return upper;")],
+      "a key's median time of an even count of times taken as the upper one")
+fault("confusion-pairs-merged", "record/RunRecorder.cpp",
+      [("if (c.expected == expectedKey && c.typed == typedKey) {", "if (c.expected == expectedKey) {")],
+      "every wrong key while one is expected counted as the first confusion")
+fault("positions-typed-per-key", "record/RunRecorder.cpp",
+      [("        m_lastTypedPos = pos;\n        ++m_posTyped;", "        ++m_posTyped;")],
+      "positions typed counted per keystroke")
+fault("expected-not-counted", "record/RunRecorder.cpp",
+      [("        ++stat(key).expected;", "        (void)stat(key);")],
+      "how often a key was expected never counted")
+fault("short-runs-unrecorded", "record/RunRecorder.cpp",
+      [("if (outcome.posCount < 1 || !sink)", "if (outcome.posCount < 1 || outcome.elapsedSeconds < 1 || !sink)")],
+      "runs shorter than a second left out of the record")
+fault("key-time-from-run-start", "record/RunRecorder.cpp",
+      [("        return;\n    m_posBegunMs = nowMs;\n    if (key > 0", "        return;\n    if (key > 0")],
+      "a key's time counted from the run's start instead of its position's")
+fault("weakest-strongest-first", "record/RecordedRun.cpp",
+      [("return a.errorRate > b.errorRate;", "return a.errorRate < b.errorRate;")],
+      "the strongest keys listed as the weakest")
+fault("hash-ignores-readings", "record/RecordedRun.cpp",
+      [("        h.addData(table.readings.value(i).toUtf8());\n", "")],
+      "a file with other readings recorded as the same text")
+fault("speed-class-captions-swapped", "record/RecordedRun.cpp",
+      [('{u"初學", u"入門", u"一般", u"飆速"}', '{u"入門", u"初學", u"一般", u"飆速"}')],
+      "the record names the speed classes wrongly")
+fault("drill-label-bare", "record/RecordedRun.cpp",
+      [('return QStringLiteral("弱鍵練習") + caption;', "return caption;")],
+      "a drill's runs listed by their keys alone")
+fault("drill-wrong-not-counted", "record/WeakKeyDrill.cpp",
+      [("d.keystrokes += t.right + t.wrong;", "d.keystrokes += t.right;")],
+      "wrong keystrokes not counted towards the drill's minimum")
+fault("drill-no-space-bar", "record/WeakKeyDrill.cpp",
+      [("                if (!isToneMark(reading.back()))\n                    c.keys.push_back(32);\n", "")],
+      "the space bar (first tone) never drilled")
+fault("drill-third-key-dropped", "record/WeakKeyDrill.cpp",
+      [("{14, 9, 5}", "{14, 14, 0}")],
+      "the third weakest key left out of the drill")
+fault("csv-quotes-not-doubled", "record/RecordStore.cpp",
+      [('    q.replace(QLatin1String("\\""), QLatin1String("\\"\\""));\n', "")],
+      "a quote in a file name breaks the exported CSV")
+fault("csv-comma-unquoted", "record/RecordStore.cpp",
+      [("if (!s.contains(QLatin1Char(',')) && !s.contains", "if (!s.contains")],
+      "a comma in a file name splits the exported CSV's column")
+fault("confusions-least-first", "record/RecordStore.cpp",
+      [('"ORDER BY count DESC, expected_key, typed_key LIMIT ?"', '"ORDER BY count, expected_key, typed_key LIMIT ?"')],
+      "the rarest confusions listed as the most frequent")
+fault("csv-oldest-last", "record/RecordStore.cpp",
+      [("for (auto it = all.rbegin(); it != all.rend(); ++it) {", "for (auto it = all.begin(); it != all.end(); ++it) {")],
+      "the exported runs newest first")
+fault("clear-keeps-key-totals", "record/RecordStore.cpp",
+      [('"texts", "key_totals", "key_times",', '"texts", "key_times",')],
+      "clearing the record keeps the keys' error rates")
+fault("sandhi-yi-kept", "annotate/Annotator.cpp",
+      [("    if (c == kYi && (p & ~7) == (kYiPhone & ~7))\n        return kYiPhone;\n", "")],
+      "一 annotated with the spoken tone change of a phrase")
+fault("wide-first-tone-no-blank", "annotate/Annotator.cpp",
+      [("                reading.append(QLatin1Char(' '));", "                ;")],
+      "a character outside the code page loses its first tone's space")
+fault("phrase-doubt-dropped", "annotate/Annotator.cpp",
+      [("            cells[begin + i + k].uncertain = c.uncertain >> k & 1;", "            cells[begin + i + k].uncertain = false;")],
+      "readings the phrase table disagrees on not marked for review")
+fault("next-uncertain-skips-neighbour", "article/ArticleDocument.cpp",
+      [("    for (qsizetype i = t + step; i >= 0 && i < tokenCount(); i += step) {\n        if (isUncertain(i))",
+        "    for (qsizetype i = t + 2 * step; i >= 0 && i < tokenCount(); i += step) {\n        if (isUncertain(i))")],
+      "Tab skips a reading to check right after the current one")
+fault("punctuation-reviewable", "article/ArticleDocument.cpp",
+      [("           && m_annotation.at(m_origins[t]).kind == annotate::Item::Kind::Han;", "           ;")],
+      "punctuation offered for review")
 
 # --- running ---------------------------------------------------------------------
 
