@@ -421,9 +421,9 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
-    // A file the layout refuses leaves the previous title on screen while
-    // the refusal is shown.
-    void titleStaysWhileRefused()
+    // A file the layout refuses changes nothing: the previous title stays on
+    // screen while the refusal is shown, and the text's counters stay.
+    void layoutRefusalChangesNothing()
     {
         // 32767 symbols, but the first tone's space makes two more.
         const QByteArray bytes = "中" + QByteArray(32000, 'x').replace("x", "ㄅ") + "\n中"
@@ -431,13 +431,17 @@ private slots:
         write(QStringLiteral("spaces-over.txt"), bytes);
         FormHarness h;
         h.form.mnuBase_Click(2);
+        h.form.lblRight->setText(QStringLiteral("7"));
         const QString title = h.form.windowTitle();
+        const int positions = h.form.positionCount();
         QStringList titlesShown;
         h.form.showMessage = [&](QMessageBox::Icon, const QString &) { titlesShown << h.form.windowTitle(); };
         answerDialog(m_dir.path(), QStringLiteral("spaces-over.txt"));
         h.form.mnuOpen->trigger();
         QCOMPARE(titlesShown, QStringList{title});
         QCOMPARE(h.form.windowTitle(), title);
+        QCOMPARE(h.form.positionCount(), positions);
+        QCOMPARE(h.form.lblRight->text(), QStringLiteral("7"));
     }
 
     // Whatever limit a file crosses, it is refused before it takes much
