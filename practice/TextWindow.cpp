@@ -155,7 +155,13 @@ TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("picWindowClient"));
-    picWd = new TextSheet(m_client);
+    // The sheet's last column lies under the scroll bar. The sheet scrolls in
+    // a view that ends where the scroll bar begins, so that nothing lies over
+    // the part of it that shows: Qt then scrolls by moving the pixels already
+    // drawn and paints only the line that comes into view.
+    m_view = new QWidget(m_client);
+    m_view->setObjectName(QStringLiteral("picWindowView"));
+    picWd = new TextSheet(m_view);
     picWd->setGeometry(0, 0, 753, 105);
 
     VScroll1 = new QScrollBar(Qt::Vertical, m_client);
@@ -179,4 +185,5 @@ void TextWindow::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
     m_client->setGeometry(contentsRect());
+    m_view->setGeometry(0, 0, VScroll1->x(), m_client->height());
 }

@@ -66,4 +66,5 @@ protected:
 
 private:
     QWidget *m_client = nullptr; // the area inside the border
+    QWidget *m_view = nullptr;   // the part of it the sheet shows in, left of the scroll bar
 };
