@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <algorithm>
 #include <array>
@@ -219,12 +220,12 @@ void KeyboardView::apply(const Damage &damage)
         const QRect area = r.toAlignedRect() & rect();
         if (area.isEmpty())
             continue;
-        markStale(area);
-        update(area);
+        // The whole merged area is repainted: it is what gets rendered.
+        update(markStale(area));
     }
 }
 
-void KeyboardView::markStale(QRect area)
+QRect KeyboardView::markStale(QRect area)
 {
     // One keystroke moves a key top by a pixel and changes its border: the
     // overlapping areas are rendered once, as one rectangle, at the next paint.
@@ -240,15 +241,16 @@ void KeyboardView::markStale(QRect area)
         }
     }
     m_stale.push_back(area);
+    return area;
 }
 
 void KeyboardView::renderStale()
 {
     const std::vector<QRect> stale = std::exchange(m_stale, {});
     for (const QRect &area : stale) {
-        if (!restoreTile(m_base, 0, area)) {
+        if (!restoreTile(m_base, inBand(0, area), area)) {
             renderPicture(m_base, 0, area);
-            keepTile(m_base, 0, area);
+            keepTile(m_base, inBand(0, area), area);
         }
         if (m_handsDrawn)
             composeHands(area);
@@ -413,13 +415,19 @@ bool KeyboardView::keepsTiles(const QRect &area) const
     return area.width() * area.height() <= kMaxTileArea && m_tileDpr == qRound(m_tileDpr);
 }
 
-QRect KeyboardView::deviceRect(int top, const QRect &area) const
+QRect KeyboardView::deviceRect(QPoint at, const QRect &area) const
 {
     const int d = qRound(m_tileDpr);
-    return QRect(area.x() * d, (area.y() - top) * d, area.width() * d, area.height() * d);
+    return QRect(at, area.size() * d);
 }
 
-bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
+QPoint KeyboardView::inBand(int top, const QRect &area) const
+{
+    const int d = qRound(m_tileDpr);
+    return QPoint(area.x() * d, (area.y() - top) * d);
+}
+
+bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
 {
     if (!keepsTiles(area))
         return false;
@@ -428,7 +436,7 @@ bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
         if (t.area != area || t.look != m_look)
             continue;
         t.lastUse = ++m_tileClock;
-        const QRect d = deviceRect(top, area);
+        const QRect d = deviceRect(at, area);
         const int w = d.width();
         const uchar *run = t.pixels.data();
         uchar *const bits = target.bits();
@@ -458,7 +466,7 @@ bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
     return false;
 }
 
-void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
+void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
 {
     if (!keepsTiles(area))
         return;
@@ -466,7 +474,7 @@ void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
     // a few flat colours and the shades of its edges and legends: mostly
     // fewer than 256, kept as runs of one colour, each a colour's number in
     // a table and a length.
-    const QRect d = deviceRect(top, area);
+    const QRect d = deviceRect(at, area);
     Tile t{area, m_look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
     std::array<std::pair<QRgb, int>, 1024> table{};
@@ -544,15 +552,16 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     useDensity(devicePixelRatioF());
     // The areas changed since the last paint, each in one piece (so that
     // its look can be kept and found again), then whatever else is exposed.
-    QRegion rest = event->region();
+    const QRegion &region = event->region();
+    QRegion rest = region;
     for (const QRect &area : std::exchange(m_stale, {})) {
         if (rest.intersects(area)) {
-            showArea(p, area, true);
+            showArea(p, region, area, true);
             rest -= area;
         }
     }
     for (const QRect &part : coalesced(rest))
-        showArea(p, part, false);
+        showArea(p, region, part, false);
 }
 
 std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
@@ -578,8 +587,45 @@ std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
     return parts;
 }
 
-void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
+QImage *KeyboardView::screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const
 {
+    // The paint goes to the window's image in memory (Qt's raster backing
+    // store), in a format whose opaque pixels have the picture's own bits,
+    // at whole device pixels: the area's pixels can be written there as
+    // they are. Qt would blend them one by one under a paint region of
+    // several rectangles, as a keystroke's is. Anything else is drawn.
+    QPaintEngine *engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !(QRegion(area) - region).isEmpty())
+        return nullptr;
+    auto *screen = dynamic_cast<QImage *>(engine->paintDevice());
+    if (!screen || !screen->isDetached() || m_tileDpr != qRound(m_tileDpr))
+        return nullptr;
+    switch (screen->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        break;
+    default:
+        return nullptr;
+    }
+    const QTransform t = p.deviceTransform();
+    const QPointF corner = t.map(QPointF(area.topLeft()));
+    if (t.type() > QTransform::TxScale || t.m11() != m_tileDpr || t.m22() != m_tileDpr
+        || corner != corner.toPoint())
+        return nullptr;
+    at = corner.toPoint();
+    if (!screen->rect().contains(deviceRect(at, area)))
+        return nullptr;
+    return screen;
+}
+
+void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep)
+{
+    QPoint onScreen;
+    QImage *screen = screenFor(p, region, area, onScreen);
+    if (screen && keep && restoreTile(*screen, onScreen, area))
+        return;
+
     // Rendered into an image of whole rows of the picture, which holds every
     // outlined item that crosses the area from end to end: Qt cuts a thin
     // outline short at the image's edge and then shades it differently, so
@@ -607,24 +653,32 @@ void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
         m_band = pictureImage(kBandRows, m_tileDpr);
     }
     const int top = rows.top();
-    if (!(keep && restoreTile(*band, top, area))) {
+    if (!(keep && !screen && restoreTile(*band, inBand(top, area), area))) {
         renderPicture(*band, top, area);
         if (keep)
-            keepTile(*band, top, area);
+            keepTile(*band, inBand(top, area), area);
     }
-    // The area's part of the band as an image of its own, drawn at a point:
-    // Qt copies it row by row where the paint's region is one rectangle.
-    const QRect source = (QRectF(area.x(), area.y() - top, area.width(), area.height()).toRect());
     const int d = qRound(m_tileDpr);
-    if (d == m_tileDpr) {
-        QImage part(band->constScanLine(source.y() * d) + qsizetype(source.x()) * d * 4, source.width() * d,
-                    source.height() * d, band->bytesPerLine(), band->format());
+    if (screen) {
+        const QPoint from = inBand(top, area);
+        const qsizetype bytes = qsizetype(area.width()) * d * 4;
+        for (int y = 0; y < area.height() * d; ++y) {
+            std::memcpy(screen->scanLine(onScreen.y() + y) + qsizetype(onScreen.x()) * 4,
+                        band->constScanLine(from.y() + y) + qsizetype(from.x()) * 4, bytes);
+        }
+    } else if (d == m_tileDpr) {
+        // The area's part of the band as an image of its own, drawn at a
+        // point: Qt copies it row by row where the paint's region is one
+        // rectangle.
+        const QPoint from = inBand(top, area);
+        QImage part(band->constScanLine(from.y()) + qsizetype(from.x()) * 4, area.width() * d,
+                    area.height() * d, band->bytesPerLine(), band->format());
         part.setDevicePixelRatio(m_tileDpr);
         p.drawImage(area.topLeft(), part);
     } else {
         p.drawImage(QRectF(area), *band,
-                    QRectF(source.x() * m_tileDpr, source.y() * m_tileDpr, source.width() * m_tileDpr,
-                           source.height() * m_tileDpr));
+                    QRectF(area.x() * m_tileDpr, (area.y() - top) * m_tileDpr, area.width() * m_tileDpr,
+                           area.height() * m_tileDpr));
     }
 }
 

@@ -73,7 +73,7 @@ private:
     static constexpr int kBandRows = 64;
 
     void apply(const KeyboardArt::Damage &damage);
-    void markStale(QRect area);
+    QRect markStale(QRect area); // the merged area
     void renderStale();
     void ensureCanvas();
     static QImage pictureImage(int rows, qreal dpr);
@@ -81,7 +81,8 @@ private:
     // Renders the area of the picture into target, whose first row is the
     // picture's row top.
     void renderPicture(QImage &target, int top, const QRect &area);
-    void showArea(QPainter &p, const QRect &area, bool keep);
+    void showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep);
+    QImage *screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const;
     static std::vector<QRect> coalesced(const QRegion &region);
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
@@ -117,9 +118,12 @@ private:
     static constexpr int kCell = 32;
     static constexpr qreal kFilingMargin = 4;
     bool keepsTiles(const QRect &area) const;
-    QRect deviceRect(int top, const QRect &area) const;
-    bool restoreTile(QImage &target, int top, const QRect &area);
-    void keepTile(const QImage &source, int top, const QRect &area);
+    // Device pixels of an area whose corner lies at a device point of an
+    // image, and the corner's place in a band whose first row is top.
+    QRect deviceRect(QPoint at, const QRect &area) const;
+    QPoint inBand(int top, const QRect &area) const;
+    bool restoreTile(QImage &target, QPoint at, const QRect &area);
+    void keepTile(const QImage &source, QPoint at, const QRect &area);
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_band;  // a band of the picture, rendered to be shown
