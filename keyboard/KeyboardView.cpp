@@ -441,6 +441,11 @@ bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
         const uchar *run = t.pixels.data();
         uchar *const bits = target.bits();
         const qsizetype stride = target.bytesPerLine();
+        // Each row is spelled out in a buffer with room to spare, four
+        // pixels of a run at a time (a short run's extra pixels are
+        // overwritten by the next run), and copied out whole.
+        m_row.resize(std::size_t(w) + 4);
+        const QRgb *colours = t.colours.data();
         for (int y = 0; y < d.height(); ++y) {
             QRgb *line = reinterpret_cast<QRgb *>(bits + (d.y() + y) * stride) + d.x();
             if (t.colours.empty()) {
@@ -448,18 +453,20 @@ bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
                 run += qsizetype(w) * 4;
                 continue;
             }
-            for (QRgb *end = line + w; line < end; run += 2) {
-                const QRgb c = t.colours[run[0]];
-                QRgb *const runEnd = line + run[1];
-                for (; line + 4 <= runEnd; line += 4) {
-                    line[0] = c;
-                    line[1] = c;
-                    line[2] = c;
-                    line[3] = c;
-                }
-                while (line < runEnd)
-                    *line++ = c;
+            QRgb *out = m_row.data();
+            for (QRgb *const end = out + w; out < end; run += 2) {
+                const QRgb c = colours[run[0]];
+                QRgb *const runEnd = out + run[1];
+                do {
+                    out[0] = c;
+                    out[1] = c;
+                    out[2] = c;
+                    out[3] = c;
+                    out += 4;
+                } while (out < runEnd);
+                out = runEnd;
             }
+            std::memcpy(line, m_row.data(), qsizetype(w) * 4);
         }
         return true;
     }

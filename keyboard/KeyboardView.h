@@ -141,6 +141,7 @@ private:
     qsizetype m_tileBytes = 0;
     quint64 m_tileClock = 0;
     std::vector<ItemLook> m_look;      // the look of the area being rendered
+    std::vector<QRgb> m_row;           // a row of a kept look, spelled out
     // The items filed by the cells of a grid over the picture.
     std::vector<std::vector<qint16>> m_cells;
     std::vector<QRectF> m_filed; // each item's reach, with a margin, when it was filed
