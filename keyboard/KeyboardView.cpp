@@ -454,17 +454,23 @@ bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
                 continue;
             }
             QRgb *out = m_row.data();
-            for (QRgb *const end = out + w; out < end; run += 2) {
-                const QRgb c = colours[run[0]];
-                QRgb *const runEnd = out + run[1];
-                do {
-                    out[0] = c;
-                    out[1] = c;
-                    out[2] = c;
-                    out[3] = c;
-                    out += 4;
-                } while (out < runEnd);
-                out = runEnd;
+            for (QRgb *const end = out + w; out < end;) {
+                const int op = *run++;
+                if (op < 128) {
+                    const QRgb c = colours[*run++];
+                    QRgb *const runEnd = out + op + 1;
+                    do {
+                        out[0] = c;
+                        out[1] = c;
+                        out[2] = c;
+                        out[3] = c;
+                        out += 4;
+                    } while (out < runEnd);
+                    out = runEnd;
+                } else {
+                    for (const uchar *const last = run + (op - 127); run < last; ++run)
+                        *out++ = colours[*run];
+                }
             }
             std::memcpy(line, m_row.data(), qsizetype(w) * 4);
         }
@@ -479,8 +485,10 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
         return;
     // restoreTile has just found the area's look missing. A key's area holds
     // a few flat colours and the shades of its edges and legends: mostly
-    // fewer than 256, kept as runs of one colour, each a colour's number in
-    // a table and a length.
+    // fewer than 256, kept as numbers in a table of colours, row by row in
+    // two kinds of pieces: a run of one colour (a byte n < 128 for n + 1
+    // pixels, then the colour's number) and pixels as they come (a byte
+    // 128 + n - 1 for n pixels, then their numbers).
     const QRect d = deviceRect(at, area);
     Tile t{area, m_look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
@@ -497,21 +505,31 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
                 return table[h].second - 1;
         }
     };
+    constexpr int kLongRun = 4; // shorter runs are kept as single pixels
     bool indexed = true;
     for (int y = 0; y < d.height() && indexed; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
-        for (int x = 0; x < d.width();) {
+        qsizetype literal = -1; // where the open piece of single pixels starts
+        for (int x = 0; x < d.width() && indexed;) {
             int n = 1;
-            while (x + n < d.width() && n < 255 && line[x + n] == line[x])
+            while (x + n < d.width() && n < 128 && line[x + n] == line[x])
                 ++n;
             const int number = numberOf(line[x]);
-            if (number < 0) {
-                indexed = false;
-                break;
+            indexed = number >= 0;
+            if (n >= kLongRun) {
+                t.pixels.push_back(static_cast<uchar>(n - 1));
+                t.pixels.push_back(static_cast<uchar>(number));
+                literal = -1;
+                x += n;
+                continue;
             }
+            if (literal < 0 || t.pixels[literal] == 255) {
+                literal = static_cast<qsizetype>(t.pixels.size());
+                t.pixels.push_back(127);
+            }
+            ++t.pixels[literal];
             t.pixels.push_back(static_cast<uchar>(number));
-            t.pixels.push_back(static_cast<uchar>(n));
-            x += n;
+            ++x;
         }
     }
     if (!indexed) {

@@ -100,8 +100,8 @@ private:
         QRectF place; // a shape's rectangle, a line's ends
         friend bool operator==(const ItemLook &, const ItemLook &) = default;
     };
-    // An area's pixels in one look: runs of one colour (its number in the
-    // table of colours, the run's length) row by row, or the pixels
+    // An area's pixels in one look: numbers in a table of colours, as runs
+    // of one colour and pieces of single pixels row by row, or the pixels
     // themselves when the area has more than 256 colours.
     struct Tile {
         QRect area;
