@@ -220,15 +220,19 @@ void KeyboardView::apply(const Damage &damage)
         const QRect area = r.toAlignedRect() & rect();
         if (area.isEmpty())
             continue;
-        // The whole merged area is repainted: it is what gets rendered.
-        update(markStale(area));
+        markStale(area);
     }
 }
 
-QRect KeyboardView::markStale(QRect area)
+void KeyboardView::markStale(QRect area)
 {
     // One keystroke moves a key top by a pixel and changes its border: the
-    // overlapping areas are rendered once, as one rectangle, at the next paint.
+    // overlapping areas are rendered once, as one rectangle, at the next
+    // paint, and that whole rectangle is repainted.
+    for (const QRect &r : m_stale) {
+        if (r.contains(area))
+            return; // already to be repainted
+    }
     for (bool merged = true; merged;) {
         merged = false;
         for (auto it = m_stale.begin(); it != m_stale.end(); ++it) {
@@ -241,7 +245,7 @@ QRect KeyboardView::markStale(QRect area)
         }
     }
     m_stale.push_back(area);
-    return area;
+    update(area);
 }
 
 void KeyboardView::renderStale()
@@ -328,8 +332,14 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
             }
         }
         m_seen.assign(items.size(), 0);
+        m_nearAreas.clear();
         m_gridStale = false;
     }
+    // The same few areas come back keystroke after keystroke.
+    const quint64 key = (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
+                        | (quint64(quint16(area.width())) << 16) | quint16(area.height());
+    if (const auto known = m_nearAreas.constFind(key); known != m_nearAreas.constEnd())
+        return *known;
     ++m_query;
     m_near.clear();
     const QRect cells = cellsOf(area);
@@ -344,7 +354,9 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
         }
     }
     std::sort(m_near.begin(), m_near.end()); // painting order
-    return m_near;
+    if (m_nearAreas.size() >= 1024)
+        m_nearAreas.clear();
+    return *m_nearAreas.insert(key, m_near);
 }
 
 QRect KeyboardView::cellsOf(const QRect &r)

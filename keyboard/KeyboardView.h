@@ -9,6 +9,7 @@
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -73,7 +74,7 @@ private:
     static constexpr int kBandRows = 64;
 
     void apply(const KeyboardArt::Damage &damage);
-    QRect markStale(QRect area); // the merged area
+    void markStale(QRect area);
     void renderStale();
     void ensureCanvas();
     static QImage pictureImage(int rows, qreal dpr);
@@ -113,7 +114,7 @@ private:
     };
     void lookOf(const QRect &area, std::vector<ItemLook> &look);
     // The items that may paint on an area, in painting order.
-    const std::vector<int> &nearItems(const QRect &area);
+    const std::vector<int> &nearItems(const QRect &area); // valid until the next call
     static QRect cellsOf(const QRect &r);
     static constexpr int kCell = 32;
     static constexpr qreal kFilingMargin = 4;
@@ -149,4 +150,5 @@ private:
     std::vector<quint32> m_seen;
     quint32 m_query = 0;
     std::vector<int> m_near;
+    QHash<quint64, std::vector<int>> m_nearAreas; // the items near each area asked about
 };
