@@ -146,7 +146,8 @@ KeyRect KeyboardView::keyTopRect(KeyNumber k) const
 
 void KeyboardView::moveKeyTop(KeyNumber k, int left, int top)
 {
-    apply(m_picture.moveKeyTop(k, left, top));
+    noteBefore(k);
+    applyToKey(k, m_picture.moveKeyTop(k, left, top));
     // A key top sinks by a pixel and comes back: it stays in the cells it
     // was filed in unless it goes further.
     const Item *it = m_picture.keyTop(k);
@@ -169,7 +170,8 @@ int KeyboardView::borderWidth(KeyNumber k) const
 
 void KeyboardView::setBorder(KeyNumber k, VbColor color, int width)
 {
-    apply(m_picture.setKeyBorder(k, color, width));
+    noteBefore(k);
+    applyToKey(k, m_picture.setKeyBorder(k, color, width));
 }
 
 VbColor KeyboardView::fillColor(KeyNumber k) const
@@ -180,7 +182,8 @@ VbColor KeyboardView::fillColor(KeyNumber k) const
 
 void KeyboardView::setFill(KeyNumber k, VbColor color)
 {
-    apply(m_picture.setKeyFill(k, color));
+    noteBefore(k);
+    applyToKey(k, m_picture.setKeyFill(k, color));
 }
 
 bool KeyboardView::isItemVisible(ItemRef ref) const
@@ -193,17 +196,21 @@ bool KeyboardView::isItemVisible(ItemRef ref) const
 
 void KeyboardView::applyLayout(int option)
 {
+    m_screenKnown = false;
     apply(m_picture.applyLayout(option));
     m_gridStale = true;
+    m_keyCells = {};
 }
 
 void KeyboardView::matchBigEnterToEnterKey()
 {
+    m_screenKnown = false;
     apply(m_picture.matchBigEnterToEnterKey());
 }
 
 void KeyboardView::setHomeCaptionsVisible(bool visible)
 {
+    m_screenKnown = false;
     apply(m_picture.setHomeCaptionsVisible(visible));
 }
 
@@ -213,6 +220,51 @@ bool KeyboardView::homeCaptionsVisible() const
 }
 
 // --- Rendering -----------------------------------------------------------------
+
+// A key's cell: where its key top is drawn at rest and sunk by a pixel, with
+// the pixel its edges shade around it. Every change of the key top inside
+// it repaints the whole cell, so that each of the key's few looks is kept
+// for one area.
+QRect KeyboardView::keyCell(KeyNumber k)
+{
+    if (k < 1 || k > kMaxKeyNumber)
+        return {};
+    QRect &cell = m_keyCells[k];
+    if (cell.isNull()) {
+        if (const Item *it = m_picture.keyTop(k))
+            cell = it->rect.adjusted(-1, -1, 2, 2).toAlignedRect() & rect();
+    }
+    return cell;
+}
+
+void KeyboardView::applyToKey(KeyNumber k, const Damage &damage)
+{
+    QRect changed;
+    for (const QRectF &r : damage)
+        changed |= r.toAlignedRect() & rect();
+    if (changed.isEmpty())
+        return;
+    const QRect cell = keyCell(k);
+    if (cell.contains(changed))
+        markStale(cell);
+    else
+        apply(damage);
+}
+
+void KeyboardView::noteBefore(KeyNumber k)
+{
+    // The key top as the screen shows it, kept until the next paint: that
+    // paint can keep the look it replaces.
+    const Item *it = m_picture.keyTop(k);
+    if (!it)
+        return;
+    const auto index = static_cast<int>(it - m_picture.items().data());
+    for (const auto &b : m_before) {
+        if (b.first == index)
+            return;
+    }
+    m_before.emplace_back(index, *it);
+}
 
 void KeyboardView::apply(const Damage &damage)
 {
@@ -420,6 +472,24 @@ void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
     }
 }
 
+void KeyboardView::lookBefore(const QRect &area, const std::vector<ItemLook> &now, std::vector<ItemLook> &before) const
+{
+    // The look now, with each key top changed since the last paint as it
+    // was then: in the area or out of it, in painting order.
+    before = now;
+    const QRectF a(area);
+    for (const auto &[index, it] : m_before) {
+        const auto at = std::find_if(before.begin(), before.end(), [i = index](const ItemLook &l) { return l.index == i; });
+        if (at != before.end())
+            before.erase(at);
+        if (paintsOn(it, a)) {
+            const auto place = std::find_if(before.begin(), before.end(), [i = index](const ItemLook &l) { return l.index > i; });
+            before.insert(place, {static_cast<qint16>(index), static_cast<qint16>(it.penWidth), it.fill, it.pen,
+                                  it.shape == Shape::Line ? QRectF(it.line.p1(), it.line.p2()) : it.rect});
+        }
+    }
+}
+
 bool KeyboardView::keepsTiles(const QRect &area) const
 {
     // At a fractional density an area's edge cuts device pixels shared with
@@ -439,14 +509,31 @@ QPoint KeyboardView::inBand(int top, const QRect &area) const
     return QPoint(area.x() * d, (area.y() - top) * d);
 }
 
+KeyboardView::Tile *KeyboardView::findTile(const QRect &area, const std::vector<ItemLook> &look)
+{
+    for (Tile &t : m_tiles) {
+        if (t.area == area && t.look == look)
+            return &t;
+    }
+    return nullptr;
+}
+
 bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
 {
     if (!keepsTiles(area))
         return false;
     lookOf(area, m_look);
-    for (Tile &t : m_tiles) {
-        if (t.area != area || t.look != m_look)
-            continue;
+    Tile *found = findTile(area, m_look);
+    if (!found)
+        return false;
+    decode(*found, target, at);
+    return true;
+}
+
+void KeyboardView::decode(Tile &t, QImage &target, QPoint at)
+{
+    {
+        const QRect &area = t.area;
         t.lastUse = ++m_tileClock;
         const QRect d = deviceRect(at, area);
         const int w = d.width();
@@ -486,12 +573,15 @@ bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
             }
             std::memcpy(line, m_row.data(), qsizetype(w) * 4);
         }
-        return true;
     }
-    return false;
 }
 
 void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
+{
+    keepTile(source, at, area, m_look);
+}
+
+void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, const std::vector<ItemLook> &look)
 {
     if (!keepsTiles(area))
         return;
@@ -502,7 +592,7 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
     // pixels, then the colour's number) and pixels as they come (a byte
     // 128 + n - 1 for n pixels, then their numbers).
     const QRect d = deviceRect(at, area);
-    Tile t{area, m_look, {}, {}, ++m_tileClock};
+    Tile t{area, look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
     std::array<std::pair<QRgb, int>, 1024> table{};
     auto numberOf = [&](QRgb c) {
@@ -579,6 +669,8 @@ void KeyboardView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     if (m_handsDrawn) {
+        m_screenKnown = false;
+        m_before.clear();
         // The hands are drawn over a copy of the whole picture.
         ensureCanvas();
         renderStale();
@@ -590,15 +682,26 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     // The areas changed since the last paint, each in one piece (so that
     // its look can be kept and found again), then whatever else is exposed.
     const QRegion &region = event->region();
+    // Looks are kept from the screen only while it shows the whole picture
+    // as it was at the last paint; a paint of the whole picture onto the
+    // screen makes it so again.
+    m_keepFromScreen = m_screenKnown;
+    m_allOnScreen = true;
     QRegion rest = region;
     for (const QRect &area : std::exchange(m_stale, {})) {
         if (rest.intersects(area)) {
             showArea(p, region, area, true);
             rest -= area;
+        } else {
+            m_allOnScreen = false;
         }
     }
     for (const QRect &part : coalesced(rest))
         showArea(p, region, part, false);
+    const bool whole = (QRegion(rect()) - region).isEmpty();
+    m_screenKnown = (m_screenKnown || whole) && m_allOnScreen;
+    m_keepFromScreen = false;
+    m_before.clear();
 }
 
 std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
@@ -660,8 +763,21 @@ void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &are
 {
     QPoint onScreen;
     QImage *screen = screenFor(p, region, area, onScreen);
-    if (screen && keep && restoreTile(*screen, onScreen, area))
-        return;
+    if (screen && keep && keepsTiles(area)) {
+        lookOf(area, m_look);
+        // The look about to be replaced is on the screen: kept from there,
+        // it needs no rendering when the area looks that way again (a key
+        // marked as the next one goes back to its look at rest).
+        if (m_keepFromScreen && !m_before.empty()) {
+            lookBefore(area, m_look, m_lookBefore);
+            if (m_lookBefore != m_look && !findTile(area, m_lookBefore))
+                keepTile(*screen, onScreen, area, m_lookBefore);
+        }
+        if (Tile *t = findTile(area, m_look)) {
+            decode(*t, *screen, onScreen);
+            return;
+        }
+    }
 
     // Rendered into an image of whole rows of the picture, which holds every
     // outlined item that crosses the area from end to end: Qt cuts a thin
@@ -692,9 +808,14 @@ void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &are
     const int top = rows.top();
     if (!(keep && !screen && restoreTile(*band, inBand(top, area), area))) {
         renderPicture(*band, top, area);
-        if (keep)
+        if (keep) {
+            if (screen)
+                lookOf(area, m_look);
             keepTile(*band, inBand(top, area), area);
+        }
     }
+    if (!screen)
+        m_allOnScreen = false;
     const int d = qRound(m_tileDpr);
     if (screen) {
         const QPoint from = inBand(top, area);
@@ -717,6 +838,13 @@ void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &are
                     QRectF(area.x() * m_tileDpr, (area.y() - top) * m_tileDpr, area.width() * m_tileDpr,
                            area.height() * m_tileDpr));
     }
+}
+
+void KeyboardView::hideEvent(QHideEvent *event)
+{
+    // What lay under the keyboard is drawn over its place on the screen.
+    m_screenKnown = false;
+    QWidget::hideEvent(event);
 }
 
 void KeyboardView::mouseReleaseEvent(QMouseEvent *event)

@@ -62,6 +62,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     struct Sprite {
@@ -74,6 +75,9 @@ private:
     static constexpr int kBandRows = 64;
 
     void apply(const KeyboardArt::Damage &damage);
+    void applyToKey(KeyNumber k, const KeyboardArt::Damage &damage);
+    QRect keyCell(KeyNumber k);
+    void noteBefore(KeyNumber k);
     void markStale(QRect area);
     void renderStale();
     void ensureCanvas();
@@ -123,8 +127,12 @@ private:
     // image, and the corner's place in a band whose first row is top.
     QRect deviceRect(QPoint at, const QRect &area) const;
     QPoint inBand(int top, const QRect &area) const;
+    Tile *findTile(const QRect &area, const std::vector<ItemLook> &look);
+    void decode(Tile &t, QImage &target, QPoint at);
     bool restoreTile(QImage &target, QPoint at, const QRect &area);
     void keepTile(const QImage &source, QPoint at, const QRect &area);
+    void keepTile(const QImage &source, QPoint at, const QRect &area, const std::vector<ItemLook> &look);
+    void lookBefore(const QRect &area, const std::vector<ItemLook> &now, std::vector<ItemLook> &before) const;
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_band;  // a band of the picture, rendered to be shown
@@ -142,6 +150,14 @@ private:
     qsizetype m_tileBytes = 0;
     quint64 m_tileClock = 0;
     std::vector<ItemLook> m_look;      // the look of the area being rendered
+    std::vector<ItemLook> m_lookBefore; // and the look it replaces
+    // Key tops changed since the last paint, as they were; whether the
+    // screen shows the picture as it was then, everywhere.
+    std::vector<std::pair<int, KeyboardArt::Item>> m_before;
+    bool m_screenKnown = false;
+    bool m_keepFromScreen = false; // during a paint: m_screenKnown as it began
+    bool m_allOnScreen = true;     // during a paint: every part written to the screen
+    std::array<QRect, kMaxKeyNumber + 1> m_keyCells{};
     std::vector<QRgb> m_row;           // a row of a kept look, spelled out
     // The items filed by the cells of a grid over the picture.
     std::vector<std::vector<qint16>> m_cells;
