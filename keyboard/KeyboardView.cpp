@@ -1,7 +1,7 @@
 #include "keyboard/KeyboardView.h"
 
 #include <QHash>
-#include <QImageReader>
+#include <QResource>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEngine>
@@ -126,10 +126,17 @@ KeyboardView::KeyboardView(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("picKey"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kWidth, kHeight);
-    // The hands' size from the picture's header; the pictures themselves are
-    // decoded when the hands are first drawn, not at start-up.
-    const QSize left = QImageReader(QStringLiteral(":/quillory/hands/left-hand.png")).size();
-    m_handSize = left.isValid() ? left : QSize(228, 178);
+    // The hands' size from the picture's PNG header (width and height, big
+    // endian, at bytes 16 and 20); the pictures themselves are decoded when
+    // the hands are first drawn, not at start-up.
+    m_handSize = QSize(228, 178);
+    const QResource left(QStringLiteral(":/quillory/hands/left-hand.png"));
+    if (left.isValid() && !left.compressionAlgorithm() != QResource::NoCompression && left.size() >= 24) {
+        const uchar *h = left.data();
+        auto be32 = [h](int at) { return int(quint32(h[at]) << 24 | quint32(h[at + 1]) << 16 | quint32(h[at + 2]) << 8 | h[at + 3]); };
+        if (std::memcmp(h + 12, "IHDR", 4) == 0)
+            m_handSize = QSize(be32(16), be32(20));
+    }
 }
 
 // --- Key tops ----------------------------------------------------------------
