@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QResource>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEngine>
@@ -14,6 +15,7 @@
 #include "app/Fonts.h"
 #include "app/LaidOutText.h"
 #include "app/VbColor.h"
+#include "keyboard/PictureCache.h"
 
 using namespace KeyboardArt;
 
@@ -686,9 +688,13 @@ void KeyboardView::paintEvent(QPaintEvent *event)
         return;
     }
     useDensity(devicePixelRatioF());
+    const QRegion &region = event->region();
+    if ((QRegion(rect()) - region).isEmpty()) {
+        paintWhole(p, region);
+        return;
+    }
     // The areas changed since the last paint, each in one piece (so that
     // its look can be kept and found again), then whatever else is exposed.
-    const QRegion &region = event->region();
     // Looks are kept from the screen only while it shows the whole picture
     // as it was at the last paint; a paint of the whole picture onto the
     // screen makes it so again.
@@ -709,6 +715,35 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     m_screenKnown = (m_screenKnown || whole) && m_allOnScreen;
     m_keepFromScreen = false;
     m_before.clear();
+}
+
+void KeyboardView::paintWhole(QPainter &p, const QRegion &region)
+{
+    // The whole picture: kept from an earlier run, or rendered (and kept).
+    m_stale.clear();
+    m_before.clear();
+    const QByteArray key = PictureCache::key(m_picture, m_tileDpr);
+    QImage picture = PictureCache::load(key);
+    if (picture.isNull() || picture.size() != (QSizeF(kWidth, kHeight) * m_tileDpr).toSize()) {
+        picture = pictureImage(kHeight, m_tileDpr);
+        renderPicture(picture, 0, rect());
+        if (!key.isEmpty()) {
+            // Written once the window is on the screen.
+            QTimer::singleShot(0, this, [key, picture] { PictureCache::save(key, picture); });
+        }
+    }
+    picture.setDevicePixelRatio(m_tileDpr);
+    QPoint onScreen;
+    if (QImage *screen = screenFor(p, region, rect(), onScreen)) {
+        for (int y = 0; y < picture.height(); ++y) {
+            std::memcpy(screen->scanLine(onScreen.y() + y) + qsizetype(onScreen.x()) * 4, picture.constScanLine(y),
+                        qsizetype(picture.width()) * 4);
+        }
+        m_screenKnown = true;
+    } else {
+        p.drawImage(QPointF(0, 0), picture);
+        m_screenKnown = false;
+    }
 }
 
 std::vector<QRect> KeyboardView::coalesced(const QRegion &region)

@@ -87,6 +87,7 @@ private:
     // picture's row top.
     void renderPicture(QImage &target, int top, const QRect &area);
     void showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep);
+    void paintWhole(QPainter &p, const QRegion &region);
     QImage *screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const;
     static std::vector<QRect> coalesced(const QRegion &region);
     void composeHands(const QRect &area);
