@@ -25,8 +25,11 @@
 #include "app/FrmSplash.h"
 #include "app/Shapes.h"
 #include "app/VbColor.h"
+#include "article/ArticleDocument.h"
+#include "article/ArticleReview.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
+#include "record/RecordStore.h"
 
 namespace {
 
@@ -86,6 +89,8 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(geometry);
+    // Enter presses the focused button, as Space does.
+    b->setAutoDefault(true);
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
     return b;
@@ -114,9 +119,24 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     };
     showMessage = [this](QMessageBox::Icon icon, const QString &text) {
         QMessageBox box(icon, AppInfo::title(), text, QMessageBox::Ok, this);
+        box.setFont(font());
+        // File names are shown as they are, never read as markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     };
+    askQuestion = [this](const QString &text, const QList<QuestionButton> &buttons) {
+        QMessageBox box(QMessageBox::Question, AppInfo::title(), text, QMessageBox::NoButton, this);
+        box.setTextFormat(Qt::PlainText);
+        for (const QuestionButton &b : buttons)
+            box.addButton(b.button)->setText(b.caption);
+        if (!buttons.isEmpty())
+            box.setDefaultButton(buttons.front().button);
+        box.exec();
+        return box.standardButton(box.clickedButton());
+    };
     run.setDisplay(this);
+    // Text files and text dropped on the window open as articles.
+    setAcceptDrops(true);
 
     auto *client = new ClientArea(this);
     client->setFixedSize(kClientWidth, kClientHeight);
@@ -124,6 +144,12 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     createControls(client);
     createMenus();
     wireKeyboard();
+    // After the menu bar's own: the window decides first which keys the menu
+    // bar may have (ShortcutOverride), and Esc reaches the run from an open menu.
+    installEventFilter(this);
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuR, mnuE})
+        m->installEventFilter(this);
+    wireRecord();
 
     Form_Load();
     describeControlsForAccessibility();
@@ -138,7 +164,14 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     FontPages::releaseSoon();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The review layer reads the article and the laid-out text, which are
+    // members and die before QWidget deletes the children; closing the
+    // window then moves the focus out of the layer, which repaints.
+    if (articleReview)
+        articleReview->setDocument(nullptr, nullptr);
+}
 
 void Form1::createControls(QWidget *client)
 {
@@ -232,6 +265,9 @@ void Form1::createControls(QWidget *client)
     connect(cmdStart, &QPushButton::clicked, this, &Form1::cmdStart_Click);
 
     lblEsc = makeLabel(client, QStringLiteral("lblEsc"), QString(), {628, 88, 157, 17});
+    lblReview = makeLabel(client, QStringLiteral("lblReview"), QString(), {568, 89, 213, 17});
+    lblReview->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lblReview->hide();
 
     // The text window and the drawn keyboard.
     picWindow = new TextWindow(client);
@@ -266,6 +302,19 @@ void Form1::createMenus()
     mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
     mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(mnuOpen, &QAction::triggered, this, &Form1::mnuOpen_Click);
+    mnuOpenArticle = mnuFile->addAction(QStringLiteral("開啟文章…"));
+    mnuOpenArticle->setObjectName(QStringLiteral("mnuOpenArticle"));
+    mnuOpenArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    connect(mnuOpenArticle, &QAction::triggered, this, &Form1::mnuOpenArticle_Click);
+    mnuPasteArticle = mnuFile->addAction(QStringLiteral("貼上文章"));
+    mnuPasteArticle->setObjectName(QStringLiteral("mnuPasteArticle"));
+    mnuPasteArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    connect(mnuPasteArticle, &QAction::triggered, this, &Form1::mnuPasteArticle_Click);
+    mnuSaveArticle = mnuFile->addAction(QStringLiteral("存成打字檔…"));
+    mnuSaveArticle->setObjectName(QStringLiteral("mnuSaveArticle"));
+    mnuSaveArticle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveArticle->setEnabled(false); // until an article is shown
+    connect(mnuSaveArticle, &QAction::triggered, this, &Form1::mnuSaveArticle_Click);
     mnuEsc = mnuFile->addAction(QStringLiteral("中斷打字Esc"));
     mnuEsc->setObjectName(QStringLiteral("mnuEsc"));
     connect(mnuEsc, &QAction::triggered, this, &Form1::mnuEsc_Click);
@@ -288,6 +337,13 @@ void Form1::createMenus()
     mnuD = lessonMenu(QStringLiteral("詩詞選練(&D)"), QStringLiteral("mnuD"), QStringLiteral("mnuDoc"), mnuDoc);
     mnuC = lessonMenu(QStringLiteral("短文選練(&C)"), QStringLiteral("mnuC"), QStringLiteral("mnuClassDoc"), mnuClassDoc);
 
+    mnuR = bar->addMenu(QStringLiteral("紀錄(&R)"));
+    mnuR->setObjectName(QStringLiteral("mnuR"));
+    mnuRecord = mnuR->addAction(QStringLiteral("學習紀錄"));
+    mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
+    mnuWeakDrill = mnuR->addAction(QStringLiteral("弱鍵練習"));
+    mnuWeakDrill->setObjectName(QStringLiteral("mnuWeakDrill"));
+
     mnuE = bar->addMenu(QStringLiteral("說明(E)"));
     mnuE->setObjectName(QStringLiteral("mnuE"));
     mnuPos[1] = mnuE->addAction(QStringLiteral("指法圖"));
@@ -298,6 +354,11 @@ void Form1::createMenus()
     mnuAbout = mnuE->addAction(QStringLiteral("關於…"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+
+    // Each menu opens as a window of its own, which would take the desktop's
+    // font: it takes the menu bar's.
+    for (QMenu *m : {mnuFile, mnuB, mnuD, mnuC, mnuR, mnuE})
+        m->setFont(bar->font());
 }
 
 void Form1::Form_Load()
@@ -395,6 +456,7 @@ void Form1::optClass_Click(int index)
         return;
     optClass[index]->setChecked(true);
     speedClass = static_cast<qint16>(index + 1);
+    recorder.context().speedClass = speedClass;
     UpdateSpeedMeter();
 }
 

@@ -7,15 +7,20 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "keyboard/HandDemo.h"
 #include "practice/KeyCatalogue.h"
 #include "practice/TextLayout.h"
 #include "practice/TokenTable.h"
+#include "record/RunRecorder.h"
 #include "run/PracticeRun.h"
 
+class ArticleDocument;
+class ArticleReview;
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -23,8 +28,10 @@ class QRadioButton;
 class QTimer;
 class KeyboardView;
 class MeterBox;
+class RecordStore;
 class ShapeWidget;
 class TextWindow;
+namespace annotate { class Annotator; }
 
 class Form1 : public QMainWindow, private RunDisplay {
     Q_OBJECT
@@ -54,6 +61,7 @@ public:
     QPushButton *cmdEnd = nullptr;
     QPushButton *cmdStart = nullptr;
     QLabel *lblEsc = nullptr;
+    QLabel *lblReview = nullptr;            // what to do while an article is reviewed
     TextWindow *picWindow = nullptr;         // holds VScroll1 and the sheet picWd
     KeyboardView *picKey = nullptr;
     QTimer *Timer1 = nullptr;
@@ -62,6 +70,9 @@ public:
     // --- Menus ------------------------------------------------------------
     QMenu *mnuFile = nullptr;
     QAction *mnuOpen = nullptr;
+    QAction *mnuOpenArticle = nullptr;  // "開啟文章…"
+    QAction *mnuPasteArticle = nullptr; // "貼上文章"
+    QAction *mnuSaveArticle = nullptr;  // "存成打字檔…"
     QAction *mnuEsc = nullptr;
     QAction *mnuB1 = nullptr;
     QAction *mnuExit = nullptr;
@@ -71,6 +82,9 @@ public:
     QList<QAction *> mnuBase;     // 1-based: index 0 is unused
     QList<QAction *> mnuDoc;
     QList<QAction *> mnuClassDoc;
+    QMenu *mnuR = nullptr;
+    QAction *mnuRecord = nullptr;    // "學習紀錄"
+    QAction *mnuWeakDrill = nullptr; // "弱鍵練習"
     QMenu *mnuE = nullptr;
     std::array<QAction *, 3> mnuPos{}; // 1 "指法圖", 2 "姿勢"
     QAction *mnuAbout = nullptr;
@@ -98,12 +112,23 @@ public:
     std::function<qint64()> monotonicMs;
     // Shows a message box titled with the program's name; tests may replace it.
     std::function<void(QMessageBox::Icon, const QString &)> showMessage;
+    // Asks a question in a message box titled with the program's name, with
+    // these buttons (the first is the default); returns the one chosen, or
+    // QMessageBox::NoButton when the box was closed. Tests may replace it.
+    struct QuestionButton {
+        QMessageBox::StandardButton button;
+        QString caption;
+    };
+    std::function<QMessageBox::StandardButton(const QString &, const QList<QuestionButton> &)> askQuestion;
 
     bool runInProgress() const { return run.inProgress(); }
+    // From the end of a run until its report has been closed: keys typed
+    // meanwhile are not judged and change nothing.
+    bool reportPending = false;
     void RunPractice();
     void LockForRun();
     void ClearRunDisplay();
-    void ShowRunReport();
+    void ShowRunReport(const RunOutcome &outcome);
     void UpdateSpeedMeter();
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyPress(qint16 keyAscii);
@@ -122,9 +147,13 @@ public:
     // The practice file last opened.
     QString practiceFilePath;
 
-    // Lays the table out as the current text; when it cannot (beyond the
-    // limits of a run), says so naming sourceName and changes nothing.
-    bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString());
+    // Lays the table out as the current text and, when given, titles the
+    // window; when it cannot (beyond the limits of a run), says so naming
+    // sourceName and changes nothing, the title included.
+    bool LoadPracticeText(TokenTable &table, const QString &sourceName = QString(),
+                          const QString &title = QString());
+    // Where the text window's cells go, as captured at start-up.
+    LayoutGeometry layoutGeometry() const;
     void SetScrollRange(bool resetToTop);
     void ScrollToPos(qint16 pos);
     // Number of positions of the loaded text (upper index of lblTitle).
@@ -133,6 +162,35 @@ public:
     void setEcho(int k, const QString &caption);
     void setEchoVisible(int k, bool visible);
     void setEchoBack(int k, VbColor color);
+
+    // --- The learner's record (record/, app/Form1_Record.cpp) ---------------
+    // The loaded text as the record names it.
+    TextRef currentText;
+    // Collects each run's figures for the record.
+    RunRecorder recorder;
+    // The record's file; empty: the user's data folder. Opened at its first use.
+    QString recordPath;
+    std::unique_ptr<RecordStore> store;
+    // A yes/no question titled with the program's name; tests may replace it.
+    std::function<bool(const QString &)> askYesNo;
+    RecordStore *OpenRecord();
+    void ShowRecordProblem();
+    void mnuRecord_Click();
+    void mnuWeakDrill_Click();
+    // --- Articles (article/, app/Form1_Article.cpp) ------------------------
+    // Plain Chinese text with readings added, reviewed before practice.
+    std::unique_ptr<ArticleDocument> article; // the article shown, if any
+    ArticleReview *articleReview = nullptr;   // its review layer over the text sheet
+    annotate::Annotator *annotator = nullptr; // the reading tables; tests may replace it
+    QString articleFolder;                    // where the last article came from
+
+    // Opens a text file: a practice file as it is, any other text as an
+    // article. What cannot be opened is said in a message and changes nothing.
+    bool OpenTextFile(const QString &path);
+    // Takes text (pasted or dropped) the same way.
+    bool OpenPastedText(const QString &text);
+    // Writes the article as a practice file; false when it could not.
+    bool SaveArticle(const QString &path, bool big5);
 
     // --- Keyboard (keyboard/, app/Form1_Keyboard.cpp) ---------------------
     void ShowShiftHint();
@@ -149,6 +207,9 @@ public slots:
     void mnuDoc_Click(int index);
     void mnuClassDoc_Click(int index);
     void mnuOpen_Click();
+    void mnuOpenArticle_Click();
+    void mnuPasteArticle_Click();
+    void mnuSaveArticle_Click();
     void VScroll1_Change(int value);
 
     void optKey_Click(int index);
@@ -165,6 +226,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // What the run shows (RunDisplay).
@@ -172,15 +235,31 @@ private:
     void showEcho(qint16 pos, const QString &text) override;
     void endPosition(qint16 pos, KeyNumber key, bool accepted) override;
     void wrongCounted() override;
-    void runEnded() override;
+    void runEnded(const RunOutcome &outcome) override;
+    bool menuKeyBlocked(const QKeyEvent *e) const;
     void setPressed(KeyNumber key, bool pressed);
     void setCapsLamp();
     void setRunLocked(bool locked);
     void clearRunDisplays();
 
     void wireKeyboard();
+    void wireRecord();
+    void storeFinishedRuns();
+    qint16 checkedLayout() const;
+    std::vector<RecordedRun> finishedRuns; // waiting to be handed to the store
+    QString recordProblem;                 // the store's message, shown once
+    bool recordProblemShown = false;
     void createControls(QWidget *client);
     void createMenus();
     void placeWindow();
     void describeControlsForAccessibility();
+
+    bool loadText(const QString &text, const QString &name, const QString &path);
+    bool loadArticle(const QString &text, const QString &name, const QString &path);
+    void closeArticle();
+    void relayOutArticle();
+    void updateArticleActions();
+    bool m_runLocked = false;      // the controls are locked for a run
+    bool m_keepArticle = false;    // set while an article's own text is laid out
+    bool m_articlesUsable = true;  // false once the reading tables proved missing
 };

@@ -10,10 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 #include "app/AppInfo.h"
 #include "app/CapsLock.h"
@@ -62,6 +65,7 @@ void Form1::RunPractice()
     Timer1->start();
     picWindow->picWd->setFocus();
 
+    recorder.setContext({currentText, speedClass, checkedLayout()});
     std::vector<QString> symbols;
     symbols.reserve(textLayout.positions.size());
     for (const PositionCell &c : textLayout.positions)
@@ -76,10 +80,12 @@ void Form1::setRunLocked(bool locked)
     cmdStart->setEnabled(!locked);
     cmdEnd->setEnabled(!locked);
     mnuOpen->setEnabled(!locked);
-    for (QMenu *m : {mnuB, mnuD, mnuC, mnuE})
+    for (QMenu *m : {mnuB, mnuD, mnuC, mnuR, mnuE})
         m->menuAction()->setEnabled(!locked);
     frmKeySet->setEnabled(!locked);
     lblEsc->setVisible(locked);
+    m_runLocked = locked;
+    updateArticleActions();
 }
 
 // The clock, the counters and both bars start empty; so do the counts.
@@ -110,7 +116,9 @@ void Form1::ClearRunDisplay()
 
 void Form1::mnuEsc_Click()
 {
-    run.requestInterrupt();
+    if (reportPending)
+        return; // the run has ended; its outcome stands
+    run.requestInterrupt(monotonicMs());
     if (tmrHand->isActive())
         StopHandDemo();
     if (run.inProgress())
@@ -155,28 +163,34 @@ void Form1::wrongCounted()
     lblWrong->setText(QString::number(run.wrongCount));
 }
 
-void Form1::runEnded()
+void Form1::runEnded(const RunOutcome &outcome)
 {
-    // The clock stops with the run; the report follows once the keystroke
-    // that ended it has been handled.
+    // The clock stops with the run and shows the time the report goes by.
+    // The report follows once the keystroke that ended the run has been
+    // handled; keys typed until it closes change nothing.
     Timer1->stop();
-    QMetaObject::invokeMethod(this, &Form1::ShowRunReport, Qt::QueuedConnection);
+    reportPending = true;
+    Label1->setText(ClockText(outcome.elapsedSeconds));
+    UpdateSpeedMeter();
+    QMetaObject::invokeMethod(this, [this, outcome] { ShowRunReport(outcome); }, Qt::QueuedConnection);
 }
 
-void Form1::ShowRunReport()
+void Form1::ShowRunReport(const RunOutcome &outcome)
 {
     Timer1->stop();
-    const RunReport report = MakeRunReport(run.posCount, run.typedKey, run.rightCount,
-                                           run.wrongCount, run.elapsedSeconds);
+    const RunReport report = MakeRunReport(outcome.posCount, outcome.typedKey, outcome.rightCount,
+                                           outcome.wrongCount, outcome.elapsedSeconds);
     showMessage(report.icon == RunReport::Icon::Exclamation ? QMessageBox::Warning
                                                             : QMessageBox::Information,
                 report.text);
+    reportPending = false;
 
     // Back to idle.
     picKey->setFill(2, Palette::EnterShift);
     picKey->setFill(3, Palette::EnterShift);
     setRunLocked(false);
     cmdStart->setFocus();
+    ShowRecordProblem();
 }
 
 // --- Clock and speed meter -------------------------------------------------
@@ -237,7 +251,7 @@ void Form1::Form_KeyPress(qint16 keyAscii)
 {
     if (tmrHand->isActive())
         StopHandDemo();
-    const KeyNumber b = run.keyTyped(keyAscii);
+    const KeyNumber b = run.keyTyped(keyAscii, monotonicMs());
     if (b > 0)
         setPressed(b, true);
     if (run.inProgress()) {
@@ -257,31 +271,85 @@ void Form1::Form_KeyUp(int keyCode, int)
     }
 }
 
+// A lone Alt during a run would put the menu bar into keyboard mode, where the
+// next keys open menus instead of being typed; the access keys of disabled
+// menus (the lesson and help menus during a run) do nothing.
+bool Form1::menuKeyBlocked(const QKeyEvent *e) const
+{
+    if (e->key() == Qt::Key_Alt || e->key() == Qt::Key_Meta)
+        return run.inProgress() || reportPending;
+    if (!(e->modifiers() & Qt::AltModifier))
+        return false;
+    const QKeySequence pressed(QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())));
+    const QList<QAction *> menus = menuBar()->actions();
+    return std::any_of(menus.begin(), menus.end(), [&](const QAction *a) {
+        return !a->isEnabled() && QKeySequence::mnemonic(a->text()) == pressed;
+    });
+}
+
 // The window sees every key before the focused control does.
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride && watched == this) {
+        // Taken as an ordinary key, a blocked one never reaches the menu bar,
+        // which watches the window for Alt and access keys.
+        auto *e = static_cast<QKeyEvent *>(event);
+        if (menuKeyBlocked(e)) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && qobject_cast<QMenu *>(watched) && run.inProgress()
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // Esc interrupts the run also while one of the window's menus is open.
+        static_cast<QMenu *>(watched)->close();
+        Form_KeyPress(PracticeRun::kInterrupt);
+        return true;
+    }
     if (watched != windowHandle())
         return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
         auto *e = static_cast<QKeyEvent *>(event);
         if (e->key() == Qt::Key_CapsLock)
             CapsLock::keyPressed(e);
+        if (reportPending) {
+            // The run has ended and its report is on its way: nothing typed
+            // now is judged, echoed or passed on; the lamp still follows
+            // Caps Lock.
+            if (e->key() == Qt::Key_CapsLock)
+                setCapsLamp();
+            return true;
+        }
         const bool shift = (e->modifiers() & Qt::ShiftModifier) || e->key() == Qt::Key_Shift;
         Form_KeyDown(KeyCodeOf(e), shift ? 1 : 0);
-        // Alt with a letter opens a menu; it types nothing.
+        // Alt with a letter opens a menu; it types nothing. Shift with Tab
+        // arrives as Backtab, on X without its character: it still types Tab.
         if (!(e->modifiers() & Qt::AltModifier)) {
-            for (QChar ch : e->text())
+            const bool backtab = e->key() == Qt::Key_Backtab && e->text().isEmpty();
+            for (QChar ch : backtab ? QStringLiteral("\t") : e->text())
                 Form_KeyPress(static_cast<qint16>(ch.unicode()));
         }
         if (run.inProgress()) {
             // Tab belongs to the run, not to the focus chain; Space and Enter
-            // must not press a button that happens to have the focus.
+            // (also the keypad's) must not press a button that happens to
+            // have the focus.
             if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
                 return true;
-            if ((e->key() == Qt::Key_Space || e->key() == Qt::Key_Return)
+            if ((e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
                 && qobject_cast<QAbstractButton *>(QApplication::focusWidget()))
                 return true;
         }
+    } else if (event->type() == QEvent::FocusOut) {
+        // Keys released while another window has the keyboard (the report
+        // that follows a run's last key) never reach this one: no key top
+        // stays down.
+        for (KeyNumber k = 1; k <= kMaxKeyNumber; ++k) {
+            const KeyRect r = picKey->keyTopRect(k);
+            if (r.left == rest.keyLeft[k] + 1 && r.top == rest.keyTop[k] + 1)
+                setPressed(k, false);
+        }
+        shiftHeld = 0;
     } else if (event->type() == QEvent::KeyRelease) {
         auto *e = static_cast<QKeyEvent *>(event);
         if (e->isAutoRepeat())

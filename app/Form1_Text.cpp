@@ -3,6 +3,7 @@
 
 #include "app/Form1.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -32,24 +33,34 @@ QString layoutProblem(LayoutLimit limit)
 
 } // namespace
 
-bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName)
+LayoutGeometry Form1::layoutGeometry() const
 {
-    // Lay the text out first: a text beyond the limits changes nothing.
     LayoutGeometry g;
     g.titleLeft = titleLeft;
     g.titleTop = titleTop;
     g.titleWidth = titleWidth;
     g.wordTop = wordTop;
     g.wordWidth = wordWidth;
+    return g;
+}
+
+bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const QString &title)
+{
+    // Lay the text out first: a text beyond the limits changes nothing.
     TextLayout layout;
-    const LayoutLimit limit = LayOutText(table, g, layout);
+    const LayoutLimit limit = LayOutText(table, layoutGeometry(), layout);
     if (limit != LayoutLimit::None) {
         showMessage(QMessageBox::Warning,
                     QStringLiteral("無法載入打字檔 %1：").arg(sourceName) + layoutProblem(limit));
         return false;
     }
 
+    if (!title.isEmpty())
+        setWindowTitle(title);
     ClearRunDisplay();
+    // Another text ends the review of an article.
+    if (!m_keepArticle)
+        closeArticle();
     textLayout = std::move(layout);
     curPos = 0;
     picWindow->picWd->setTextLayout(&textLayout);
@@ -177,13 +188,13 @@ namespace {
 
 // A lesson handler: stop the clock, cut the text into tokens, title the
 // window with the item's caption and lay the text out.
-void loadLesson(Form1 *f, QAction *item, QString text)
+void loadLesson(Form1 *f, QAction *item, QString text, Lessons::Menu menu, int index)
 {
     f->Timer1->stop();
     TokenTable table;
     SplitLessonText(table, text);
-    f->setWindowTitle(AppInfo::title() + QLatin1Char('_') + item->text());
-    f->LoadPracticeText(table, item->text());
+    if (f->LoadPracticeText(table, item->text(), AppInfo::title() + QLatin1Char('_') + item->text()))
+        f->currentText = TextRef::builtIn(menu, qint16(index));
 }
 
 } // namespace
@@ -191,22 +202,79 @@ void loadLesson(Form1 *f, QAction *item, QString text)
 void Form1::mnuBase_Click(int index)
 {
     if (index >= 1 && index < mnuBase.size())
-        loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)));
+        loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)), Lessons::Menu::Base, index);
 }
 
 void Form1::mnuDoc_Click(int index)
 {
     if (index >= 1 && index < mnuDoc.size())
-        loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)));
+        loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)), Lessons::Menu::Doc, index);
 }
 
 void Form1::mnuClassDoc_Click(int index)
 {
     if (index >= 1 && index < mnuClassDoc.size())
-        loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)));
+        loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)), Lessons::Menu::ClassDoc, index);
 }
 
 // --- Practice files ----------------------------------------------------------
+
+namespace {
+
+// The window title shows a name as it is: "[*]" would otherwise be taken for
+// the modified-document mark and vanish.
+QString titleWithName(const QString &separator, const QString &name)
+{
+    QString literal = name;
+    literal.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    return AppInfo::title() + separator + literal;
+}
+
+QString encodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::Big5:
+        return QStringLiteral("Big5");
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE:
+        return QStringLiteral("UTF-16");
+    }
+    return {};
+}
+
+// Why a practice file cannot be opened, or nothing when it can.
+QString practiceFileProblem(const PracticeFileResult &file, const QString &name, const QString &path)
+{
+    using Status = PracticeFileResult::Status;
+    switch (file.status) {
+    case Status::Ok:
+        break;
+    case Status::NotFound:
+        return QStringLiteral("找不到打字用的文字檔%1\r\n以下位置沒有這個檔案：\r\n%2")
+            .arg(name, QDir::toNativeSeparators(path));
+    case Status::Folder:
+        return QStringLiteral("無法開啟打字檔 %1：這是資料夾，不是文字檔。").arg(name);
+    case Status::NotAFile:
+        return QStringLiteral("無法開啟打字檔 %1：這不是一般的檔案（而是裝置、管道或通訊端），不是文字檔。").arg(name);
+    case Status::LinkLoop:
+        return QStringLiteral("無法開啟打字檔 %1：符號連結繞成了迴圈，找不到真正的檔案。").arg(name);
+    case Status::Unreadable:
+        return QStringLiteral("無法讀取打字檔 %1：%2").arg(name, file.error);
+    case Status::TooLarge:
+        return QStringLiteral("無法開啟打字檔 %1：檔案太大（超過 %2 MB），不是打字檔。")
+            .arg(name, QString::number(kMaxPracticeFileBytes / (1024 * 1024)));
+    case Status::TooManyLines:
+        return QStringLiteral("無法開啟打字檔 %1：超過 %2 行文字，請分成幾個較短的檔案。")
+            .arg(name, QString::number(kMaxPracticeTokens));
+    case Status::TooManySymbols:
+        return QStringLiteral("無法載入打字檔 %1：").arg(name) + layoutProblem(LayoutLimit::TooManyPositions);
+    }
+    return {};
+}
+
+} // namespace
 
 void Form1::mnuOpen_Click()
 {
@@ -216,36 +284,23 @@ void Form1::mnuOpen_Click()
     const QString path = dialog.chosenPath();
     const QString name = FileNameOf(path);
 
-    using Status = PracticeFileResult::Status;
     PracticeFileResult file = ReadPracticeFile(path);
-    switch (file.status) {
-    case Status::Ok:
-        break;
-    case Status::NotFound:
-        showMessage(QMessageBox::Warning, QStringLiteral("找不到打字用的文字檔%1\r\n請將編好的文字檔放置在程式目錄中。").arg(name));
-        return;
-    case Status::NotAFile:
-        showMessage(QMessageBox::Warning, QStringLiteral("無法開啟打字檔 %1：這是資料夾，不是文字檔。").arg(name));
-        return;
-    case Status::Unreadable:
-        showMessage(QMessageBox::Warning, QStringLiteral("無法讀取打字檔 %1：%2").arg(name, file.error));
-        return;
-    case Status::TooLarge:
-        showMessage(QMessageBox::Warning,
-                    QStringLiteral("無法開啟打字檔 %1：檔案太大（超過 %2 MB），不是打字檔。")
-                        .arg(name).arg(kMaxPracticeFileBytes / (1024 * 1024)));
-        return;
-    case Status::TooManyLines:
-        showMessage(QMessageBox::Warning,
-                    QStringLiteral("無法開啟打字檔 %1：超過 %2 行文字，請分成幾個較短的檔案。")
-                        .arg(name).arg(kMaxPracticeTokens));
+    const QString problem = practiceFileProblem(file, name, path);
+    if (!problem.isEmpty()) {
+        showMessage(QMessageBox::Warning, problem);
         return;
     }
 
-    const QString oldTitle = windowTitle();
     practiceFilePath = path;
     // A file without tokens leaves the name out of the title.
-    setWindowTitle(AppInfo::title() + QStringLiteral("__") + (file.table.isEmpty() ? QString() : name));
-    if (!LoadPracticeText(file.table, name))
-        setWindowTitle(oldTitle);
+    const QString title = titleWithName(QStringLiteral("__"), file.table.isEmpty() ? QString() : name);
+    const TextRef text = TextRef::file(path, file.table);
+    if (!LoadPracticeText(file.table, name, title))
+        return;
+    currentText = text;
+    if (file.firstBadLine > 0) {
+        showMessage(QMessageBox::Warning,
+                    QStringLiteral("打字檔 %1 以 %2 編碼讀入，但第 %3 行起有無法辨識的位元組，已顯示為「\uFFFD」。")
+                        .arg(name, encodingName(file.encoding), QString::number(file.firstBadLine)));
+    }
 }

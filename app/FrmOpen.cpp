@@ -75,6 +75,13 @@ FrmOpen::FrmOpen(QWidget *mainWindow, const QString &startDir) : QDialog(mainWin
         setDirPath(item->data(kDirPathRole).toString());
     });
     connect(File1, &QListWidget::itemClicked, this, &FrmOpen::File1_Click);
+    // Moving through the list with the arrow keys picks the file as a click
+    // does; the focus stays in the list.
+    connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> picked = File1->selectedItems();
+        if (!picked.isEmpty())
+            txtFileName->setText(picked.first()->text());
+    });
     connect(File1, &QListWidget::itemActivated, this, &FrmOpen::File1_DblClick);
     connect(txtFileName, &QLineEdit::textChanged, this, &FrmOpen::txtFileName_Change);
     connect(OKButton, &QPushButton::clicked, this, &FrmOpen::OKButton_Click);
@@ -194,16 +201,20 @@ void FrmOpen::fillDirs()
 void FrmOpen::fillFiles()
 {
     File1->clear();
-    // "*.txt" in any letter case.
+    // "*.txt" in any letter case; hidden files stay hidden.
     const QStringList files = QDir(m_dir).entryList({QStringLiteral("*.txt")},
-                                                    QDir::Files | QDir::Readable | QDir::Hidden,
+                                                    QDir::Files | QDir::Readable,
                                                     QDir::Name | QDir::IgnoreCase);
     File1->addItems(files);
 }
 
 QString FrmOpen::chosenPath() const
 {
-    const QString name = txtFileName->text().trimmed();
+    // A name as listed is used exactly, blanks at either end included; only
+    // a typed name loses the blanks around it.
+    QString name = txtFileName->text();
+    if (File1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+        name = name.trimmed();
     if (name.isEmpty())
         return {};
     return QDir(m_dir).filePath(name);

@@ -1,12 +1,18 @@
 #include "app/FrmSplash.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QUrl>
 
 #include "app/AppInfo.h"
@@ -32,7 +38,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, QRect geometry)
 
 // Labels sized to their text: right-aligned ones keep their right edge,
 // centred ones their centre.
-void fitToText(QLabel *label)
+QRect fittedToText(QLabel *label)
 {
     const QRect old = label->geometry();
     const QSize hint = label->sizeHint();
@@ -41,10 +47,38 @@ void fitToText(QLabel *label)
         r.moveRight(old.right());
     else if (label->alignment() & Qt::AlignHCenter)
         r.moveLeft(old.center().x() - r.width() / 2);
-    label->setGeometry(r);
+    return r;
+}
+
+// The width a push button leaves for its caption.
+int captionWidth(const QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.features = button->isDefault() ? QStyleOptionButton::DefaultButton : QStyleOptionButton::None;
+    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width()
+           - button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
 }
 
 } // namespace
+
+FrmSplash::HomePage FrmSplash::homePage()
+{
+    const QString address = AppInfo::homePage();
+    if (!address.isEmpty())
+        return {address, QUrl(address)};
+    // The documentation installed with the program: share/doc/quillory beside
+    // the folder of the program, or in the system's data folders.
+    const QString doc = QStringLiteral("doc/quillory/README.md");
+    QStringList places{QCoreApplication::applicationDirPath() + QStringLiteral("/../share/") + doc};
+    places += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, doc);
+    for (const QString &place : places) {
+        const QFileInfo info(place);
+        if (info.isFile())
+            return {QDir::toNativeSeparators(info.canonicalFilePath()), QUrl::fromLocalFile(info.canonicalFilePath())};
+    }
+    return {};
+}
 
 std::function<bool(const QUrl &)> FrmSplash::openUrl = [](const QUrl &url) {
     return QDesktopServices::openUrl(url);
@@ -53,7 +87,9 @@ std::function<bool(const QUrl &)> FrmSplash::openUrl = [](const QUrl &url) {
 FrmSplash::FrmSplash(QWidget *mainWindow) : QDialog(mainWindow), m_main(mainWindow)
 {
     setObjectName(QStringLiteral("frmSplash"));
-    setWindowTitle(QString());
+    // No title: a single blank, since the platform puts the program's name
+    // on a window whose title is empty.
+    setWindowTitle(QStringLiteral(" "));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setModal(true);
@@ -78,7 +114,10 @@ FrmSplash::FrmSplash(QWidget *mainWindow) : QDialog(mainWindow), m_main(mainWind
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignTop);
     lblCopyright = makeLabel(Frame1, QStringLiteral("lblCopyright"), twipsRect(1020, 1140, 2835, 255));
     lblCopyright->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    lblCopyright->setFont(Fonts::arial(9));
+    // Chinese in the copyright line in the Ming face of the other labels.
+    QFont copyrightFont = Fonts::arial(9);
+    copyrightFont.setFamilies(copyrightFont.families() + Fonts::ming(9).families());
+    lblCopyright->setFont(copyrightFont);
     lblCompany = makeLabel(Frame1, QStringLiteral("lblCompany"), twipsRect(1440, 1440, 2415, 255));
     lblCompany->setAlignment(Qt::AlignRight | Qt::AlignTop);
     lblNote = makeLabel(Frame1, QStringLiteral("lblNote"), twipsRect(60, 1800, 3795, 975));
@@ -92,8 +131,8 @@ FrmSplash::FrmSplash(QWidget *mainWindow) : QDialog(mainWindow), m_main(mainWind
     cmdPage = new QPushButton(this);
     cmdPage->setObjectName(QStringLiteral("cmdPage"));
     cmdPage->setGeometry(twipsRect(120, 3120, 2775, 315));
-    cmdPage->setAutoDefault(false);
     setTabOrder(Command1, cmdPage);
+    setTabOrder(cmdPage, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdPage, &QPushButton::clicked, this, &FrmSplash::cmdPage_Click);
@@ -126,18 +165,52 @@ void FrmSplash::Form_Load()
     lblCopyright->setText(AppInfo::copyright());
     lblCompany->setText(AppInfo::companyName());
     lblNote->setText(AppInfo::comments());
-    cmdPage->setText(AppInfo::homePage());
-    for (QLabel *l : {lblProductName, lblCompanyProduct, lblVersion, lblCopyright, lblCompany})
-        fitToText(l);
+    // The home page's address, shortened in the middle when the button is
+    // too narrow for it; without one the button has nothing to open.
+    const HomePage page = homePage();
+    cmdPage->setText(cmdPage->fontMetrics().elidedText(page.caption, Qt::ElideMiddle, captionWidth(cmdPage)));
+    cmdPage->setToolTip(page.caption);
+    cmdPage->setAccessibleName(page.caption);
+    cmdPage->setVisible(!page.caption.isEmpty());
+    layOutLabels();
+}
+
+void FrmSplash::layOutLabels()
+{
+    // Each label keeps its place where its text lets it: sized to its text,
+    // moved down when it would touch the label above, and below the logo when
+    // it is too wide to stand beside it.
+    constexpr int gap = 2;
+    const QRect inside = Frame1->contentsRect().adjusted(gap, gap, -gap, -gap);
+    const QRect logo = imgLogo->geometry();
+    int bottom = inside.top();
+    for (QLabel *l : {lblProductName, lblCompanyProduct, lblVersion, lblCopyright, lblCompany}) {
+        QRect r = fittedToText(l);
+        r.moveTop(qMax(r.top(), bottom));
+        if (r.left() <= logo.right() + gap && r.top() <= logo.bottom() + gap)
+            r.moveTop(logo.bottom() + gap + 1);
+        if (r.left() < inside.left())
+            r.moveLeft(inside.left());
+        l->setGeometry(r);
+        bottom = r.bottom() + 1 + gap;
+    }
+    QRect note = lblNote->geometry();
+    note.setTop(qMax(note.top(), bottom));
+    note.setBottom(inside.bottom());
+    lblNote->setGeometry(note);
 }
 
 void FrmSplash::cmdPage_Click()
 {
-    // The platform's URL opener starts the default browser; the box stays open.
-    if (!openUrl(QUrl(AppInfo::homePage()))) {
-        QMessageBox::warning(this, AppInfo::title(),
-                             QStringLiteral("無法開啟網頁 %1，請在瀏覽器中自行開啟。")
-                                 .arg(AppInfo::homePage()));
+    // The platform's opener shows the page in the default browser, or the
+    // documentation in the desktop's viewer; the box stays open.
+    const HomePage page = homePage();
+    if (page.url.isEmpty() || !openUrl(page.url)) {
+        QMessageBox box(QMessageBox::Warning, AppInfo::title(),
+                        QStringLiteral("無法開啟 %1，請自行開啟。").arg(page.caption), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.setFont(font());
+        box.exec();
     }
 }
 
@@ -152,6 +225,12 @@ bool FrmSplash::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // Enter presses the focused button (OK closes, the page button opens
+        // the page); Tab and Shift+Tab move between the two buttons; any
+        // other character closes the box.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+            || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            break;
         if (!key->text().isEmpty()) {
             accept();
             return true;

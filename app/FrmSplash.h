@@ -4,9 +4,8 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QUrl>
 #include <functional>
-
-class QUrl;
 
 class QFrame;
 class QLabel;
@@ -38,6 +37,14 @@ public:
 
     void Form_Load();
 
+    // The home page: the address given when the program was built, or else
+    // the documentation installed with the program. Empty when there is none.
+    struct HomePage {
+        QString caption;
+        QUrl url;
+    };
+    static HomePage homePage();
+
     // Opens the home page; the platform's URL opener unless a test replaces it.
     static std::function<bool(const QUrl &)> openUrl;
 
@@ -48,5 +55,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void layOutLabels();
+
     QWidget *m_main;
 };

@@ -32,10 +32,14 @@ void ShapeWidget::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    // A circle as wide as the shape's smaller side, in its middle.
+    const qreal side = std::min(width(), height());
+    QRectF circle(0, 0, side, side);
+    circle.moveCenter(QRectF(rect()).center());
     const qreal half = m_borderWidth / 2.0;
     p.setPen(QPen(toQColor(m_border), m_borderWidth));
     p.setBrush(toQColor(m_back));
-    p.drawEllipse(QRectF(rect()).adjusted(half, half, -half, -half));
+    p.drawEllipse(circle.adjusted(half, half, -half, -half));
 }
 
 namespace {

@@ -5,7 +5,8 @@
 
 #include "practice/Palette.h"
 
-// A filled circle (ellipse) with a border, like the Caps Lock lamp.
+// A filled circle with a border, like the Caps Lock lamp: as wide as the
+// shape's smaller side, centred in it.
 class ShapeWidget : public QWidget {
     Q_OBJECT
 public:

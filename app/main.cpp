@@ -1,9 +1,19 @@
 #include <QApplication>
+#include <QTimer>
 
+#include "annotate/AnnotateCommand.h"
 #include "app/Form1.h"
 
 int main(int argc, char *argv[])
 {
+    // quillory --annotate IN.txt [OUT.txt] writes a practice file without a window.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--annotate") == 0) {
+            QCoreApplication core(argc, argv);
+            return annotate::runAnnotateCommand(QCoreApplication::arguments().mid(1));
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
@@ -14,5 +24,13 @@ int main(int argc, char *argv[])
 
     Form1 form;
     form.show();
+    // quillory FILE: a practice file, or any Chinese text as an article.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString &a : arguments) {
+        if (!a.startsWith(QLatin1Char('-'))) {
+            QTimer::singleShot(0, &form, [&form, a] { form.OpenTextFile(a); });
+            break;
+        }
+    }
     return app.exec();
 }

@@ -15,7 +15,11 @@ an empty Qt main window built in the same tree (the floor) and with TIPP10
   idle         CPU share over 10 s with the window open and no run, and during
                a run with nobody typing.
 
-Usage: bench_window.py QUILLORY BARE_WINDOW [TIPP10_SETTINGS_CACHE]
+  before       launch to MapNotify beside the program as it was before a
+               change (BASELINE, built from an earlier commit), many launches
+               taking turns.
+
+Usage: bench_window.py QUILLORY BARE_WINDOW [TIPP10_SETTINGS_CACHE [BASELINE]]
 (BENCH_QUICK=1 in the environment: fewer launches and keystrokes, for a try.)
 Prints figures and ratios; asserts nothing about them."""
 
@@ -249,6 +253,34 @@ def bench_start_up(display, x, tutor, bare, tipp):
         row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", p[3], floor_name="TIPP10")
         summary("launch to first full paint / TIPP10's map (ms)", t[1], p[0], 0.999, "TIPP10")
         summary("RSS 3 s after launch / TIPP10's (MiB)", t[2], p[2], 1.0, "TIPP10")
+
+
+BASELINE_STARTS = 31
+
+
+def map_ms(display, x, exe):
+    program = Program(display, x, exe)
+    ms = (program.mapped - program.launched) * 1000
+    program.kill()
+    return ms
+
+
+def bench_against_baseline(display, x, tutor, baseline):
+    print(f"start-up beside the program before the change: {BASELINE_STARTS} launches each, "
+          "taking turns, medians", flush=True)
+    map_ms(display, x, baseline)
+    map_ms(display, x, tutor)
+    now, before = [], []
+    for i in range(BASELINE_STARTS):
+        # Alternate which goes first, so that neither always follows the other.
+        pair = (tutor, baseline) if i % 2 else (baseline, tutor)
+        for exe in pair:
+            (now if exe == tutor else before).append(map_ms(display, x, exe))
+    m_now, m_before = median(now), median(before)
+    row("launch to window mapped", m_now, "ms", m_before, "<= 1.03x", m_now <= 1.03 * m_before)
+    q_now, q_before = statistics.quantiles(now, n=4), statistics.quantiles(before, n=4)
+    print(f"  (quartiles: now {q_now[0]:.1f}-{q_now[2]:.1f} ms, before {q_before[0]:.1f}-{q_before[2]:.1f} ms; "
+          "the floor column is the program before the change)", flush=True)
 
 
 def write_practice_file(folder):
@@ -487,6 +519,7 @@ def print_summary():
 def main():
     tutor_exe, bare_exe = (os.path.abspath(a) for a in sys.argv[1:3])
     cache = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
+    baseline = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
     tutor = Kind("tutor", [tutor_exe])
     bare = Kind("floor", [bare_exe])
     with Bench() as display:
@@ -500,6 +533,8 @@ def main():
             else:
                 print("(TIPP10 is not installed: the tutor is measured against the floor only)", flush=True)
             bench_start_up(display, x, tutor, bare, tipp)
+            if baseline:
+                bench_against_baseline(display, x, tutor, Kind("before", [baseline]))
             bench_practice_file(display, x, tutor)
             bench_keystrokes(display, x, tutor, tipp)
             bench_idle(display, x, tutor, bare, tipp)

@@ -201,6 +201,11 @@ bool KeyboardView::isItemVisible(ItemRef ref) const
     return it && it->visible;
 }
 
+void KeyboardView::setItemVisible(ItemRef ref, bool visible)
+{
+    apply(m_picture.setVisible(ref, visible));
+}
+
 // --- Layouts and captions ------------------------------------------------------
 
 void KeyboardView::applyLayout(int option)

@@ -38,6 +38,7 @@ public:
 
     const KeyboardArt::KeyboardPicture &picture() const { return m_picture; }
     bool isItemVisible(KeyboardArt::ItemRef ref) const;
+    void setItemVisible(KeyboardArt::ItemRef ref, bool visible);
 
     // The layout table's column for option 0, 1 or 2.
     void applyLayout(int option);

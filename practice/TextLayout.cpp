@@ -18,15 +18,28 @@ bool endsWithToneOrSpace(const QString &reading)
 
 constexpr qint32 kMaxSheetHeight = 16'000'000; // widgets stop at 16777215 pixels
 
+// Units of the character at i: a surrogate pair is one character.
+qsizetype characterLength(QStringView text, qsizetype i)
+{
+    return (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+}
+
 } // namespace
+
+qsizetype CharacterCount(QStringView text)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); i += characterLength(text, i))
+        ++n;
+    return n;
+}
 
 std::vector<QStringView> SplitCharacters(QStringView text)
 {
     std::vector<QStringView> out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()
-                             && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        const qsizetype n = characterLength(text, i);
         out.push_back(text.mid(i, n));
         i += n;
     }
@@ -53,20 +66,22 @@ LayoutLimit LayOutText(TokenTable &table, const LayoutGeometry &g, TextLayout &o
         qint32 start = cols;
         QString &reading = table.readings[n];
         const bool single = LenMbcs(table.chars[n]) == 1;
-        std::vector<QStringView> symbols;
+        // The reading's symbols are taken one by one below, so that a reading
+        // beyond the limit is refused before it is all laid out.
+        QStringView symbols;
         if (single) {
             // A single-byte character takes one column, or as many as the
             // symbols of its reading so that characters and symbols stay aligned.
-            symbols = SplitCharacters(reading);
-            cols += std::max<qint32>(1, static_cast<qint32>(symbols.size()));
+            symbols = reading;
+            cols += static_cast<qint32>(std::clamp<qsizetype>(CharacterCount(symbols), 1, kMaxPositions + 1));
         } else if (LenMbcs(reading) == 0) {
             cols += 2;
         } else {
             // The first tone is typed with the space bar.
             if (!endsWithToneOrSpace(reading))
                 reading.append(QLatin1Char(' '));
-            symbols = SplitCharacters(reading);
-            cols += static_cast<qint32>(symbols.size());
+            symbols = reading;
+            cols += static_cast<qint32>(std::min<qsizetype>(CharacterCount(symbols), kMaxPositions + 1));
         }
 
         // A token that does not fit starts the next line; a token wider than
@@ -82,12 +97,14 @@ LayoutLimit LayOutText(TokenTable &table, const LayoutGeometry &g, TextLayout &o
         if (reading.isEmpty())
             extra += single ? 1 : 2;
 
-        for (QStringView s : symbols) {
+        for (qsizetype i = 0; i < symbols.size();) {
             if (out.positions.size() >= static_cast<std::size_t>(kMaxPositions))
                 return LayoutLimit::TooManyPositions;
+            const qsizetype len = characterLength(symbols, i);
             ++j;
             PositionCell cell;
-            cell.symbol = s.toString();
+            cell.symbol = symbols.mid(i, len).toString();
+            i += len;
             cell.left = g.titleLeft + pitch * (j - 1 + extra);
             cell.top = g.titleTop + kLineHeight * line + 1;
             out.positions.push_back(std::move(cell));

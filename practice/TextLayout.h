@@ -64,5 +64,7 @@ constexpr qint32 kMaxPositions = 32767;
 // or LayoutLimit::None with the layout filled in.
 LayoutLimit LayOutText(TokenTable &table, const LayoutGeometry &geometry, TextLayout &out);
 
+// Characters of text, a surrogate pair counting as one.
+qsizetype CharacterCount(QStringView text);
 // Splits text into characters, keeping surrogate pairs together.
 std::vector<QStringView> SplitCharacters(QStringView text);

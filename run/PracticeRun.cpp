@@ -3,6 +3,8 @@
 #include "practice/Big5.h"
 #include "run/KeyMap.h"
 
+#include <algorithm>
+
 void PracticeRun::reset()
 {
     typedKey = 0;
@@ -19,9 +21,12 @@ void PracticeRun::start(std::vector<QString> symbols, qint64 now)
     wrongCount = 0;
     elapsedSeconds = 0;
     runStartTime = now;
+    m_now = now;
     m_inProgress = true;
+    if (m_listener)
+        m_listener->runStarted(posCount, now);
     if (posCount < 1) {
-        finish();
+        finish(true);
         return;
     }
     beginPosition(1);
@@ -43,18 +48,26 @@ void PracticeRun::beginPosition(qint16 pos)
         m_key = KeyOfSymbol(c);
         expectedKey = m_key;
     }
+    if (m_listener)
+        m_listener->positionBegun(pos, m_key, m_now);
     if (m_display)
         m_display->beginPosition(pos, m_key);
     typedKey = 0;
 }
 
-KeyNumber PracticeRun::keyTyped(qint16 keyAscii)
+KeyNumber PracticeRun::keyTyped(qint16 keyAscii, qint64 now)
 {
+    m_now = now;
     typedKey = keyAscii;
     const KeyNumber b = BaseKeyOf(keyAscii);
     if (!charMode && typedKey != kInterrupt)
         typedKey = b;
-    if (m_inProgress && typedKey != expectedKey && typedKey != kInterrupt && typedKey != 8) {
+    if (!m_inProgress || typedKey == kInterrupt || typedKey == 8)
+        return b;
+    const bool right = typedKey == expectedKey;
+    if (m_listener)
+        m_listener->keystrokeJudged(curPos, m_key, b, right, now);
+    if (!right) {
         ++wrongCount;
         if (m_display)
             m_display->wrongCounted();
@@ -68,7 +81,7 @@ void PracticeRun::advance()
         if (typedKey == kInterrupt) {
             if (m_display)
                 m_display->endPosition(curPos, m_key, false);
-            finish();
+            finish(false);
             return;
         }
         // The echo always shows the last key typed at the position.
@@ -87,16 +100,26 @@ void PracticeRun::advance()
         if (m_display)
             m_display->endPosition(curPos, m_key, true);
         if (curPos >= posCount) {
-            finish();
+            finish(true);
             return;
         }
         beginPosition(static_cast<qint16>(curPos + 1));
     }
 }
 
-void PracticeRun::finish()
+void PracticeRun::finish(bool completed)
 {
     m_inProgress = false;
+    RunOutcome outcome;
+    outcome.completed = completed;
+    outcome.posCount = posCount;
+    outcome.rightCount = rightCount;
+    outcome.wrongCount = wrongCount;
+    outcome.elapsedMs = std::max<qint64>(0, m_now - runStartTime);
+    outcome.elapsedSeconds = static_cast<qint32>(outcome.elapsedMs / 1000);
+    outcome.typedKey = typedKey;
+    if (m_listener)
+        m_listener->runFinished(outcome);
     if (m_display)
-        m_display->runEnded();
+        m_display->runEnded(outcome);
 }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "practice/KeyCatalogue.h"
+#include "run/RunListener.h"
+#include "run/RunOutcome.h"
 
 // What the window shows for the run; the run calls these in the order a
 // learner sees them.
@@ -23,8 +25,9 @@ public:
     virtual void endPosition(qint16 pos, KeyNumber key, bool accepted) = 0;
     // A wrong keystroke was counted.
     virtual void wrongCounted() = 0;
-    // The run ended, completed or interrupted; the report follows.
-    virtual void runEnded() = 0;
+    // The run ended, completed or interrupted, as outcome says; the report
+    // follows. Nothing typed afterwards changes the outcome.
+    virtual void runEnded(const RunOutcome &outcome) = 0;
 };
 
 class PracticeRun {
@@ -43,6 +46,8 @@ public:
     qint32 elapsedSeconds = 0;
 
     void setDisplay(RunDisplay *display) { m_display = display; }
+    // Whoever keeps the run's figures; none by default.
+    void setListener(RunListener *listener) { m_listener = listener; }
 
     // Whether a run is in progress: the one answer the window's clock follows.
     bool inProgress() const { return m_inProgress; }
@@ -53,28 +58,37 @@ public:
     void reset();
 
     // Starts a run over these symbols (position k is symbols[k - 1]) at time
-    // now. Positions whose symbol has no key are accepted at once; a text
-    // without positions, or of such positions only, ends at once.
+    // now (monotonic milliseconds, as every time the run is given). Positions
+    // whose symbol has no key are accepted at once; a text without positions,
+    // or of such positions only, ends at once.
     void start(std::vector<QString> symbols, qint64 now);
 
-    // A typed character (its code; 27 Esc, 8 Backspace): stores it in
-    // typedKey, as the key number in Zhuyin mode, and counts it wrong when it
-    // is not what the position needs. Returns the key number of the character.
-    KeyNumber keyTyped(qint16 keyAscii);
+    // A typed character (its code; 27 Esc, 8 Backspace) at monotonic time
+    // now: stores it in typedKey, as the key number in Zhuyin mode, and counts
+    // it wrong when it is not what the position needs. Returns the key number
+    // of the character.
+    KeyNumber keyTyped(qint16 keyAscii, qint64 now);
 
     // The run looks at typedKey: an interruption ends the run; otherwise the
     // echo shows the key and a match accepts the position.
     void advance();
 
-    // The interrupt command: the run ends at its next look at typedKey.
-    void requestInterrupt() { typedKey = kInterrupt; }
+    // The interrupt command at monotonic time now: the run ends at its next
+    // look at typedKey.
+    void requestInterrupt(qint64 now)
+    {
+        typedKey = kInterrupt;
+        m_now = now;
+    }
 
 private:
     void beginPosition(qint16 pos);
-    void finish();
+    void finish(bool completed);
 
     RunDisplay *m_display = nullptr;
+    RunListener *m_listener = nullptr;
     std::vector<QString> m_symbols;
     bool m_inProgress = false;
     KeyNumber m_key = 0;
+    qint64 m_now = 0; // when the last keystroke or command arrived
 };

@@ -23,6 +23,29 @@ QString FormatPercent(double share)
     return twoDecimals(share * 100.0) + QLatin1Char('%');
 }
 
+std::optional<double> RunSpeed(qint32 rightCount, qint32 elapsedSeconds)
+{
+    if (elapsedSeconds < 1)
+        return std::nullopt;
+    return double(rightCount) / elapsedSeconds;
+}
+
+std::optional<double> RunAccuracy(qint32 rightCount, qint32 wrongCount)
+{
+    const qint64 keystrokes = qint64(rightCount) + wrongCount;
+    if (keystrokes < 1)
+        return std::nullopt;
+    return double(rightCount) / double(keystrokes);
+}
+
+bool ReportShowsFigures(qint32 posCount, qint16 typedKey, qint32 rightCount, qint32 wrongCount,
+                        qint32 elapsedSeconds)
+{
+    if (posCount < 1 || qint64(rightCount) + wrongCount < 1)
+        return false;
+    return elapsedSeconds >= (typedKey == 27 ? 21 : 1);
+}
+
 RunReport MakeRunReport(qint32 posCount, qint16 typedKey, qint32 rightCount, qint32 wrongCount,
                         qint32 elapsedSeconds)
 {
@@ -33,21 +56,14 @@ RunReport MakeRunReport(qint32 posCount, qint16 typedKey, qint32 rightCount, qin
                  + QStringLiteral("請開啟正確的打字檔案或使用轉檔程式編輯。");
         return r;
     }
-    const qint64 keystrokes = qint64(rightCount) + wrongCount;
-    auto figures = [&](const QString &speedIntro) {
-        const double speed = double(rightCount) / elapsedSeconds;
-        const double accuracy = double(rightCount) / double(keystrokes);
-        return kCrLf + speedIntro + FormatSpeed(speed) + QStringLiteral("個注音字元") + kCrLf
-               + QStringLiteral("按鍵的正確率為") + FormatPercent(accuracy);
-    };
-    if (typedKey == 27) {
-        r.text = QStringLiteral("您中斷了打字練習!!");
-        if (keystrokes >= 1 && elapsedSeconds >= 21)
-            r.text += figures(QStringLiteral("您中斷時的速度是每秒"));
-    } else {
-        r.text = QStringLiteral("恭喜您打完本段文字!!");
-        if (keystrokes >= 1 && elapsedSeconds >= 1)
-            r.text += figures(QStringLiteral("您的速度是每秒"));
+    const bool interrupted = typedKey == 27;
+    r.text = interrupted ? QStringLiteral("您中斷了打字練習!!") : QStringLiteral("恭喜您打完本段文字!!");
+    if (ReportShowsFigures(posCount, typedKey, rightCount, wrongCount, elapsedSeconds)) {
+        const QString speedIntro = interrupted ? QStringLiteral("您中斷時的速度是每秒")
+                                               : QStringLiteral("您的速度是每秒");
+        r.text += kCrLf + speedIntro + FormatSpeed(*RunSpeed(rightCount, elapsedSeconds))
+                  + QStringLiteral("個注音字元") + kCrLf + QStringLiteral("按鍵的正確率為")
+                  + FormatPercent(*RunAccuracy(rightCount, wrongCount));
     }
     return r;
 }

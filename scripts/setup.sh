@@ -13,8 +13,9 @@ RUN_PACKAGES=(
   # build
   g++ make cmake ninja-build pkg-config
   qt6-base-dev libicu-dev libx11-dev libgl-dev
-  # the learner's record (SQLite through Qt SQL) and its charts
-  libqt6sql6-sqlite qt6-charts-dev
+  # the learner's record: SQLite through Qt SQL (its chart is painted by the
+  # program, without Qt Charts)
+  libqt6sql6-sqlite
   # Simplified to Traditional Chinese for articles
   libopencc-dev libopencc-data
   # fonts: AR PL UKai TW stands in for 標楷體, AR PL UMing TW for 新細明體,
@@ -27,6 +28,8 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
   # real-window tests: an X server, key events, screenshots
   xvfb xauth xdotool x11-utils imagemagick python3
+  # a window manager, for what only shows in a title bar
+  openbox
   # the real-window tests read the window through the accessibility bus
   dbus-daemon at-spi2-core python3-pyatspi
   # desktop-file and AppStream checks of the install tree, and the package test

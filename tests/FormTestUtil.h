@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QWindow>
 
+#include "KeyboardShot.h"
 #include "app/Form1.h"
 #include "practice/KeyCatalogue.h"
 

@@ -1,8 +1,10 @@
 #pragma once
-// Reading the pixels of the drawn keyboard in the picture's own coordinates,
-// whatever the screen's pixel density.
+// Reading the pixels of a view in its own coordinates, whatever the screen's
+// pixel density: rendered afresh, or as the screen shows it.
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QScreen>
 #include <QtMath>
 #include <QWidget>
 
@@ -13,12 +15,28 @@ inline QRgb rgbOf(VbColor c)
     return qRgb(Palette::red(c), Palette::green(c), Palette::blue(c));
 }
 
+// What the screen shows of a widget: its window's backing store as the
+// widget's own repaints left it once the pending updates are painted. Unlike
+// QWidget::grab(), nothing is rendered afresh for the picture. Parts of the
+// widget that its parents clip show what covers them.
+inline QImage onScreen(QWidget *w)
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    const qreal dpr = w->devicePixelRatioF();
+    const QImage all = w->screen()->grabWindow(w->window()->winId()).toImage();
+    QImage mine = all.copy(QRect(w->mapTo(w->window(), QPoint()) * dpr, w->size() * dpr));
+    mine.setDevicePixelRatio(dpr);
+    return mine;
+}
+
 struct KeyboardShot {
     QImage image;
     qreal dpr = 1;
 
-    explicit KeyboardShot(QWidget *w)
-        : image(w->grab().toImage().convertToFormat(QImage::Format_RGB32)),
+    // shown: as the screen shows the widget (it must be in a shown window).
+    explicit KeyboardShot(QWidget *w, bool shown = false)
+        : image((shown ? onScreen(w) : w->grab().toImage()).convertToFormat(QImage::Format_RGB32)),
           dpr(image.devicePixelRatio())
     {
     }

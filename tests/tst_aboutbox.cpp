@@ -56,13 +56,54 @@ private slots:
         QVERIFY(!box.lblProductName->text().isEmpty());
         QVERIFY(!box.lblCopyright->text().isEmpty());
         QVERIFY(!box.lblCompany->text().isEmpty());
-        QCOMPARE(box.cmdPage->text(), AppInfo::homePage());
         QCOMPARE(box.Command1->text(), QStringLiteral("OK"));
-        QVERIFY(box.windowTitle().isEmpty());
         QCOMPARE(box.size(), QSize(281, 240));
-        // Labels sized to their text stay inside the frame.
-        for (QLabel *l : box.Frame1->findChildren<QLabel *>())
-            QVERIFY2(box.Frame1->rect().contains(l->geometry()), qPrintable(l->objectName()));
+    }
+
+    // Every text shows whole, and nothing overlaps: the labels and the logo
+    // inside the frame, and the captions inside their buttons. Run again on a
+    // screen of twice the density.
+    void nothingOverlapsOrClips()
+    {
+        FrmSplash box(nullptr);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QList<QLabel *> labels = box.Frame1->findChildren<QLabel *>();
+        QCOMPARE(labels.size(), 7);
+        for (QLabel *l : labels) {
+            const QString name = l->objectName();
+            QVERIFY2(box.Frame1->contentsRect().contains(l->geometry()), qPrintable(name));
+            if (l == box.imgLogo)
+                continue;
+            const QSize need = l->wordWrap() ? QSize(l->width(), l->heightForWidth(l->width())) : l->sizeHint();
+            QVERIFY2(l->width() >= need.width() && l->height() >= need.height(),
+                     qPrintable(QStringLiteral("%1 clipped: %2x%3 for %4x%5")
+                                    .arg(name).arg(l->width()).arg(l->height()).arg(need.width()).arg(need.height())));
+            for (QLabel *other : labels) {
+                QVERIFY2(other == l || !l->geometry().intersects(other->geometry()),
+                         qPrintable(name + QStringLiteral(" overlaps ") + other->objectName()));
+            }
+        }
+        QVERIFY2(box.cmdPage->sizeHint().width() <= box.cmdPage->width(), qPrintable(box.cmdPage->text()));
+        QVERIFY(!box.cmdPage->geometry().intersects(box.Command1->geometry()));
+    }
+
+    // The home page button leads somewhere real: the address the program was
+    // built with, or the documentation installed with it.
+    void homePageIsReal()
+    {
+        const FrmSplash::HomePage page = FrmSplash::homePage();
+        QVERIFY(page.url.isValid());
+        for (const char *placeholder : {"example.org", "example.com", "example.net", ".example", ".invalid", ".test"})
+            QVERIFY2(!page.url.host().endsWith(QLatin1String(placeholder)), qPrintable(page.url.toString()));
+        if (AppInfo::homePage().isEmpty()) {
+            QVERIFY(page.url.isLocalFile());
+            QFile doc(page.url.toLocalFile());
+            QVERIFY2(doc.open(QIODevice::ReadOnly), qPrintable(page.url.toLocalFile()));
+            QVERIFY(doc.readLine().startsWith("# Quillory"));
+        }
+        FrmSplash box(nullptr);
+        QCOMPARE(box.cmdPage->toolTip(), page.caption);
     }
 
     void version()
@@ -104,7 +145,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QTest::mouseClick(box.cmdPage, Qt::LeftButton);
         QVERIFY(box.isVisible());
-        QCOMPARE(opened, QList<QUrl>{QUrl(AppInfo::homePage())});
+        QCOMPARE(opened, QList<QUrl>{FrmSplash::homePage().url});
     }
 
     void pageFailureIsReported()
@@ -113,17 +154,20 @@ private slots:
         FrmSplash box(nullptr);
         box.show();
         QString shownText;
+        QString fontFamily;
         QTimer::singleShot(0, [&] {
             auto *mb = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (mb) {
                 shownText = mb->text();
+                fontFamily = QFontInfo(mb->font()).family();
                 QCOMPARE(mb->windowTitle(), AppInfo::title());
                 QCOMPARE(mb->icon(), QMessageBox::Warning);
                 mb->accept();
             }
         });
         box.cmdPage_Click();
-        QVERIFY(shownText.contains(AppInfo::homePage()));
+        QVERIFY(shownText.contains(FrmSplash::homePage().caption));
+        QCOMPARE(fontFamily, QFontInfo(box.font()).family()); // the box's, not the desktop's
         QVERIFY(box.isVisible());
     }
 
@@ -151,12 +195,55 @@ private slots:
         QVERIFY(opened.isEmpty()); // the key closed the box, it did not press the button
     }
 
+    // Enter, unlike the other character keys, presses the focused button.
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("keypad");
+        QTest::newRow("Return on the page button") << QStringLiteral("cmdPage") << false;
+        QTest::newRow("keypad Enter on the page button") << QStringLiteral("cmdPage") << true;
+        QTest::newRow("Return on OK") << QStringLiteral("Command1") << false;
+    }
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, focus);
+        QFETCH(bool, keypad);
+        QList<QUrl> opened;
+        FrmSplash::openUrl = [&](const QUrl &u) { opened << u; return true; };
+        FrmSplash box(nullptr);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QWidget *w = box.findChild<QWidget *>(focus);
+        w->setFocus();
+        const Qt::Key key = keypad ? Qt::Key_Enter : Qt::Key_Return;
+        const Qt::KeyboardModifiers mods = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::sendKeyEvent(QTest::Press, w, key, QStringLiteral("\r"), mods);
+        QTest::sendKeyEvent(QTest::Release, w, key, QStringLiteral("\r"), mods);
+        const bool page = w == box.cmdPage;
+        QCOMPARE(box.isVisible(), page);
+        QCOMPARE(opened.size(), page ? 1 : 0);
+    }
+
     void okHasTheFocus()
     {
         FrmSplash box(nullptr);
         box.show();
         QVERIFY(QTest::qWaitForWindowActive(&box));
         QCOMPARE(QApplication::focusWidget(), box.Command1);
+    }
+
+    void tabMovesBetweenTheButtons()
+    {
+        FrmSplash box(nullptr);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box.cmdPage);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box.Command1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), box.cmdPage);
+        QVERIFY(box.isVisible());
     }
 };
 

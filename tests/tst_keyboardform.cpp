@@ -6,11 +6,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "FormTestUtil.h"
 #include "app/CapsLock.h"
-#include "app/Form1.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/TextWindow.h"
-#include "KeyboardShot.h"
 
 // The keyboard as the main window drives it: the layout options with the
 // rest positions, the Shift hint, the hands demonstration and the
@@ -83,74 +82,58 @@ private slots:
         f.picKey->setFill(13, Palette::EnterShift);
         f.optKey_Click(1);
         QVERIFY(KeyboardShot(f.picKey).is(700, 95, Palette::EnterShift));
+        f.optKey_Click(0); // no big Enter in the small-Enter layout
+        QVERIFY(KeyboardShot(f.picKey).is(700, 95, Palette::WindowGrey));
     }
 
-    // The Shift key to use, for the character expected in a run.
-    void shiftHint_data()
-    {
-        QTest::addColumn<QChar>("expected");
-        QTest::addColumn<bool>("capsLock");
-        QTest::addColumn<int>("lit"); // 0 none, 2 left, 3 right
-        QTest::newRow("A, Caps Lock off") << QChar('A') << false << 3;
-        QTest::newRow("A, Caps Lock on") << QChar('A') << true << 0;
-        QTest::newRow("double quote") << QChar('"') << false << 2;
-        QTest::newRow("space (first tone)") << QChar(' ') << false << 0;
-    }
-    void shiftHint()
-    {
-        QFETCH(QChar, expected);
-        QFETCH(bool, capsLock);
-        QFETCH(int, lit);
-        CapsLock::setOverride(capsLock);
-        Form1 f;
-        f.charMode = true;
-        f.expectedKey = static_cast<qint16>(expected.unicode());
-        f.Timer1->start();
-        f.ShowShiftHint();
-        QCOMPARE(f.picKey->fillColor(2), lit == 2 ? Palette::Red : Palette::EnterShift);
-        QCOMPARE(f.picKey->fillColor(3), lit == 3 ? Palette::Red : Palette::EnterShift);
-        const KeyboardShot shot(f.picKey);
-        QVERIFY(shot.shareOf(30, 174, 3, lit == 2 ? Palette::Red : Palette::EnterShift) > 0.9);
-        QVERIFY(shot.shareOf(690, 174, 3, lit == 3 ? Palette::Red : Palette::EnterShift) > 0.9);
-    }
-
-    // a, ?, a with Caps Lock off, as the judging loop calls the hint; then
-    // Caps Lock pressed twice while "a" is expected.
+    // The Shift key to use, lit through a run as the learner types it, read
+    // from the screen: the right one for "A" from the first position on, none
+    // for "a" but the right one while Caps Lock is on, the left one for "?"
+    // (and still at the Zhuyin position after it), none for the first-tone
+    // space, the right one for "!". The run ends on "!": no Shift stays lit,
+    // and Caps Lock pressed after the run lights none.
     void shiftHintThroughARun()
     {
-        CapsLock::setOverride(false);
-        Form1 f;
-        f.charMode = true;
-        f.Timer1->start();
-        auto position = [&](char c) {
-            f.expectedKey = c;
-            f.ShowShiftHint();
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        TokenTable t = tableOf({{u"A", u"A"}, {u"a", u"a"}, {u"?", u"?"}, {u"中", u"ㄓㄨㄥ"}, {u"!", u"!"}});
+        QVERIFY(f.LoadPracticeText(t));
+        auto lit = [&](int side) {
+            const KeyboardShot shot(f.picKey, true);
+            return shot.shareOf(80, 174, 3, side == 2 ? Palette::Red : Palette::EnterShift) > 0.9
+                   && shot.shareOf(700, 174, 3, side == 3 ? Palette::Red : Palette::EnterShift) > 0.9;
         };
-        position('a');
-        QCOMPARE(f.picKey->fillColor(2), Palette::EnterShift);
-        QCOMPARE(f.picKey->fillColor(3), Palette::EnterShift);
-        position('?');
-        QCOMPARE(f.picKey->fillColor(2), Palette::Red);
-        f.ShowShiftHint(); // "?" accepted: the hint stays until the next position
-        QCOMPARE(f.picKey->fillColor(2), Palette::Red);
-        position('a');
-        QCOMPARE(f.picKey->fillColor(2), Palette::EnterShift);
-        QCOMPARE(f.picKey->fillColor(3), Palette::EnterShift);
-
-        CapsLock::setOverride(true);
-        f.ShowShiftHint();
-        QCOMPARE(f.picKey->fillColor(3), Palette::Red);
-        CapsLock::setOverride(false);
-        f.ShowShiftHint();
-        QCOMPARE(f.picKey->fillColor(3), Palette::EnterShift);
-
-        // Outside a run the hint is left alone.
-        position('?');
-        f.Timer1->stop();
-        f.expectedKey = 'A';
-        f.ShowShiftHint();
-        QCOMPARE(f.picKey->fillColor(2), Palette::Red);
-        QCOMPARE(f.picKey->fillColor(3), Palette::EnterShift);
+        const bool capsLock = f.IsCapsLockOn();
+        if (capsLock)
+            h.key(Qt::Key_CapsLock);
+        QVERIFY(!f.IsCapsLockOn());
+        f.cmdStart->click();
+        QVERIFY(lit(3));
+        h.type(QStringLiteral("A"));
+        QVERIFY(lit(0));
+        h.key(Qt::Key_CapsLock);
+        QVERIFY(lit(3));
+        h.key(Qt::Key_CapsLock);
+        QVERIFY(lit(0));
+        h.type(QStringLiteral("a"));
+        QVERIFY(lit(2));
+        // The next key's thick red border, on "/".
+        QVERIFY(KeyboardShot(f.picKey, true).is(f.rest.keyLeft[47] + 2, f.rest.keyTop[47] + 20, Palette::Red));
+        h.type(QStringLiteral("?"));
+        QVERIFY(lit(2));
+        h.type(QStringLiteral("5j/"));
+        QVERIFY(lit(0));
+        h.type(QStringLiteral(" "));
+        QVERIFY(lit(3));
+        h.type(QStringLiteral("!"));
+        QVERIFY(h.waitForMessage());
+        QVERIFY(lit(0));
+        h.key(Qt::Key_CapsLock);
+        QVERIFY(lit(0));
+        h.key(Qt::Key_CapsLock);
+        if (capsLock)
+            h.key(Qt::Key_CapsLock);
     }
 
     // The hands arrive with the 28th frame, with the captions; nothing moves
@@ -174,7 +157,7 @@ private slots:
         ticks(f, 1);
         const KeyboardShot frame28(f.picKey);
         QVERIFY(f.picKey->homeCaptionsVisible());
-        QVERIFY(frame28.is(241, 66, Palette::HomeCaption));
+        QVERIFY(frame28.is(241, 66, Palette::HomeCaption) && frame28.is(406, 96, Palette::HomeCaption));
         QVERIFY(!(frame28 == frame27));
         ticks(f, 5);
         QVERIFY(KeyboardShot(f.picKey) == frame28);
@@ -190,7 +173,8 @@ private slots:
         QVERIFY(looksLikeSkin(later.at(104, 130))); // the hands stay
     }
 
-    // Whatever stops the demonstration, the keyboard is as it was before.
+    // Whatever stops the demonstration, the keyboard on the screen is as it
+    // was before.
     void stopLeavesTheKeyboardClean_data()
     {
         QTest::addColumn<QString>("trigger");
@@ -199,22 +183,24 @@ private slots:
         QTest::newRow("指法圖 again, halfway") << "menu" << 20;
         QTest::newRow("click on the keyboard") << "click" << 30;
         QTest::newRow("keyboard hidden") << "hide" << 30;
-        QTest::newRow("typed key, Start or Esc") << "stop" << 25;
+        QTest::newRow("typed key") << "key" << 25;
+        QTest::newRow("Start") << "start" << 25;
+        QTest::newRow("Esc menu item") << "esc" << 25;
     }
     void stopLeavesTheKeyboardClean()
     {
         QFETCH(QString, trigger);
         QFETCH(int, frames);
-        Form1 f;
-        f.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
         useFakeClock(f);
-        const KeyboardShot before(f.picKey);
-        f.mnuPos_Click(1);
+        const KeyboardShot before(f.picKey, true);
+        f.mnuPos[1]->trigger();
         f.tmrHand->stop();
         ticks(f, frames);
         f.tmrHand->start();
-        QVERIFY(!(KeyboardShot(f.picKey) == before));
+        QVERIFY(!(KeyboardShot(f.picKey, true) == before));
 
         if (trigger == QLatin1String("menu"))
             f.mnuPos[1]->trigger();
@@ -222,8 +208,12 @@ private slots:
             QTest::mouseClick(f.picKey, Qt::LeftButton, {}, QPoint(400, 60));
         else if (trigger == QLatin1String("hide"))
             f.cmdSandH->click();
+        else if (trigger == QLatin1String("key"))
+            h.key('a');
+        else if (trigger == QLatin1String("start"))
+            f.cmdStart->click();
         else
-            f.StopHandDemo();
+            f.mnuEsc->trigger();
 
         QVERIFY(!f.tmrHand->isActive());
         QVERIFY(!f.picKey->homeCaptionsVisible());
@@ -232,26 +222,42 @@ private slots:
             f.cmdSandH->click();
             QVERIFY(!f.tmrHand->isActive()); // showing it does not start them again
         }
-        QVERIFY(KeyboardShot(f.picKey) == before);
+        QVERIFY(KeyboardShot(f.picKey, true) == before);
     }
 
+    // Hiding the keyboard gives its room to the text window and leaves the
+    // text where the learner scrolled it, and so does showing it again;
+    // during a run the current position comes back into view and the scroll
+    // bar takes the focus.
     void showAndHideKeyboard()
     {
-        Form1 f;
-        f.show();
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
         QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.mnuClassDoc_Click(3);
+        QScrollBar *bar = f.picWindow->VScroll1;
+        bar->setValue(300);
         f.cmdSandH->click();
         QVERIFY(f.picKey->isHidden());
         QCOMPARE(f.cmdSandH->text(), QStringLiteral("顯示鍵盤"));
         QCOMPARE(f.picWindow->height(), TextWindow::kTallHeight);
         QVERIFY(f.picWindow->geometry().bottom() < f.centralWidget()->height());
-
-        f.curPos = 3; // a position is current: the scroll bar takes the focus
+        QCOMPARE(bar->maximum(), f.textLayout.sheetHeight - TextWindow::kTallHeight);
+        QCOMPARE(bar->value(), 300);
         f.cmdSandH->click();
         QVERIFY(!f.picKey->isHidden());
         QCOMPARE(f.cmdSandH->text(), QStringLiteral("隱藏鍵盤"));
         QCOMPARE(f.picWindow->height(), TextWindow::kHeight);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(f.picWindow->VScroll1));
+        QCOMPARE(bar->value(), 300);
+
+        f.cmdStart->click();
+        f.cmdSandH->click();
+        bar->setValue(300);
+        f.cmdSandH->click();
+        const int top = f.picWindow->sheetPos().y() + f.textLayout.positions[0].top;
+        QVERIFY(top >= 0 && top + 56 <= TextWindow::kHeight);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(bar));
     }
 };
 

@@ -147,29 +147,6 @@ private slots:
         QVERIFY(f.draw);
         QCOMPARE(int(f.fromY), 400);
     }
-
-    void captionsGoAfterThreeSeconds_data()
-    {
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<bool>("hide");
-        QTest::newRow("at the start") << qint64(0) << false;
-        QTest::newRow("2.9 s") << qint64(2900) << false;
-        QTest::newRow("exactly 3 s") << qint64(3000) << false;
-        QTest::newRow("just over 3 s") << qint64(3001) << true;
-        QTest::newRow("a minute later") << qint64(61000) << true;
-    }
-    void captionsGoAfterThreeSeconds()
-    {
-        QFETCH(qint64, elapsedMs);
-        QFETCH(bool, hide);
-        HandDemo demo;
-        demo.start(123456, 228, 178);
-        // Before arrival and after it alike.
-        QCOMPARE(demo.tick(123456 + elapsedMs).hideCaptions, hide);
-        for (int i = 0; i < 30; ++i)
-            demo.tick(123456);
-        QCOMPARE(demo.tick(123456 + elapsedMs).hideCaptions, hide);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestKeyboardPicture)

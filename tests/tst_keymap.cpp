@@ -2,95 +2,76 @@
 
 #include "run/KeyMap.h"
 
+namespace {
+
+// The key whose legend shows character c (letters in either case; the
+// legends write & and _ full-width), with upper set when it is the shifted one.
+const KeyInfo *keyShowing(int c, bool *upper = nullptr)
+{
+    if (c < 0 || c > 0xFFFF)
+        return nullptr;
+    const QChar ch = QChar(c >= 'a' && c <= 'z' ? c - 32 : c);
+    for (const KeyInfo &k : KeyCatalogue::keys()) {
+        for (const char16_t *legend : {k.upper, k.lower}) {
+            QString l = QString::fromUtf16(legend);
+            l.replace(u'＆', u'&').replace(u'＿', u'_');
+            if (l.size() == 1 && l[0] == ch) {
+                if (upper)
+                    *upper = legend == k.upper && *k.upper && !ch.isLetter();
+                return &k;
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 class TestKeyMap : public QObject {
     Q_OBJECT
 private slots:
-    void baseKeyOf_data()
+    // A typed character belongs to the key whose legend shows it; Backspace,
+    // Tab, Enter and the space bar to their own keys; any other code to none.
+    void baseKeyOfFollowsTheLegends()
     {
-        QTest::addColumn<int>("ch");
-        QTest::addColumn<int>("key");
-        for (int c = '0'; c <= '9'; ++c)
-            QTest::addRow("digit %c", c) << c << c;
-        for (int c = 'A'; c <= 'Z'; ++c)
-            QTest::addRow("capital %c", c) << c << c;
-        for (int c = 'a'; c <= 'z'; ++c)
-            QTest::addRow("small %c", c) << c << c - 32;
-        for (int c : {8, 9, 13, 32, 39, 44, 45, 46, 47, 59, 61, 91, 92, 93, 96})
-            QTest::addRow("unchanged %d", c) << c << c;
-        const std::pair<char, int> shifted[] = {
-            {'!', 49}, {'"', 39}, {'#', 51}, {'$', 52}, {'%', 53}, {'&', 55}, {'(', 57}, {')', 48},
-            {'*', 56}, {'+', 61}, {':', 59}, {'<', 44}, {'>', 46}, {'?', 47}, {'@', 50}, {'^', 54},
-            {'_', 45}, {'{', 91}, {'|', 92}, {'}', 93}, {'~', 96}};
-        for (auto [c, k] : shifted)
-            QTest::addRow("shifted %c", c) << int(c) << k;
-        for (int c : {0, 1, 27, 127, 128, 0x4E2D, 0x3105, -1})
-            QTest::addRow("no key %d", c) << c << 0;
-    }
-    void baseKeyOf()
-    {
-        QFETCH(int, ch);
-        QFETCH(int, key);
-        QCOMPARE(int(BaseKeyOf(qint16(ch))), key);
+        QList<int> codes{-1, 0x3105, 0x4E2D};
+        for (int c = 0; c < 256; ++c)
+            codes << c;
+        for (int c : codes) {
+            const KeyInfo *k = keyShowing(c);
+            const int want = (c == 8 || c == 9 || c == 13 || c == 32) ? c : k ? k->key : 0;
+            QVERIFY2(BaseKeyOf(qint16(c)) == want, qPrintable(QStringLiteral("code %1").arg(c)));
+        }
     }
 
-    void shiftSideOf_data()
+    // A character needs Shift when it is the upper legend of its key, or a
+    // letter in the case that Caps Lock does not give; the Shift to use is
+    // the one on the other hand.
+    void shiftSideOfFollowsTheLegendsAndHands()
     {
-        QTest::addColumn<int>("ch");
-        QTest::addColumn<int>("capsOff");
-        QTest::addColumn<int>("capsOn");
-        for (char c : QByteArray("HIJKLMNOPUY"))
-            QTest::addRow("right-hand capital %c", c) << int(c) << 2 << 0;
-        for (char c : QByteArray("ABCDEFGQRSTVWXZ"))
-            QTest::addRow("left-hand capital %c", c) << int(c) << 3 << 0;
-        for (char c : QByteArray("hijklmnopuy"))
-            QTest::addRow("right-hand small %c", c) << int(c) << 0 << 2;
-        for (char c : QByteArray("abcdefgqrstvwxz"))
-            QTest::addRow("left-hand small %c", c) << int(c) << 0 << 3;
-        for (char c : QByteArray("~!@#$%"))
-            QTest::addRow("left-hand shifted %c", c) << int(c) << 3 << 3;
-        for (char c : QByteArray("^&*()_+{}|:<>?\""))
-            QTest::addRow("right-hand shifted %c", c) << int(c) << 2 << 2;
-        for (int c : std::initializer_list<int>{'1', '0', '-', '=', '[', ']', '\\', ';', '\'', ',', '.', '/', '`', ' ', 8, 13, 27, 0})
-            QTest::addRow("no shift %d", c) << c << 0 << 0;
-    }
-    void shiftSideOf()
-    {
-        QFETCH(int, ch);
-        QFETCH(int, capsOff);
-        QFETCH(int, capsOn);
-        QCOMPARE(int(ShiftSideOf(qint16(ch), false)), capsOff);
-        QCOMPARE(int(ShiftSideOf(qint16(ch), true)), capsOn);
+        for (int c = 0; c < 256; ++c) {
+            for (bool capsLock : {false, true}) {
+                bool upper = false;
+                const KeyInfo *k = keyShowing(c, &upper);
+                const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+                const bool shifted = letter ? (c <= 'Z') != capsLock : upper;
+                const ShiftSide want = !k || !shifted     ? ShiftSide::None
+                                       : k->hand == Hand::Left ? ShiftSide::Right
+                                                               : ShiftSide::Left;
+                QVERIFY2(ShiftSideOf(qint16(c), capsLock) == want,
+                         qPrintable(QStringLiteral("code %1, Caps Lock %2").arg(c).arg(capsLock)));
+            }
+        }
     }
 
-    void keyUp_data()
+    // The key-up key code names the key that reports it, punctuation included.
+    void keyUpFindsTheKeyOfItsCode()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("key");
-        const std::pair<int, int> punct[] = {{186, 59}, {187, 61}, {188, 44}, {189, 45}, {190, 46},
-                                             {191, 47}, {192, 96}, {219, 91}, {220, 92}, {221, 93},
-                                             {222, 39}};
-        for (auto [c, k] : punct)
-            QTest::addRow("punctuation %d", c) << c << k;
-        for (int c : {48, 57, 65, 90, 8, 9, 13, 20, 32})
-            QTest::addRow("own number %d", c) << c << c;
-        for (int c : {16, 17, 18, 27, 193, 218, 223, 224, 0, 112})
-            QTest::addRow("no key top %d", c) << c << 0;
-    }
-    void keyUp()
-    {
-        QFETCH(int, code);
-        QFETCH(int, key);
-        QCOMPARE(int(KeyNumberOfKeyCode(code)), key);
-    }
-
-    // Every key number that a typed character maps to names a key of the
-    // drawn keyboard.
-    void baseKeysExist()
-    {
-        for (int c = 1; c < 127; ++c) {
-            const KeyNumber k = BaseKeyOf(qint16(c));
-            if (k)
-                QVERIFY2(KeyCatalogue::find(k), qPrintable(QString::number(c)));
+        for (int code = 0; code < 256; ++code) {
+            int want = 0;
+            for (const KeyInfo &k : KeyCatalogue::keys())
+                want = k.platformKeyCode == code && code ? k.key : want;
+            QVERIFY2(KeyNumberOfKeyCode(code) == want, qPrintable(QStringLiteral("code %1").arg(code)));
         }
     }
 };

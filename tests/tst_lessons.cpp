@@ -156,16 +156,6 @@ private slots:
         QCOMPARE(Lessons::caption(Lessons::Menu::ClassDoc, 10), QStringLiteral("張載【西銘】"));
     }
 
-    void drillLessonOne()
-    {
-        // Word for word, the first drill.
-        QCOMPARE(GetBaseText(1),
-                 QStringLiteral("忙ㄇㄤˊ 莽ㄇㄤˇ 氓ㄇㄤˊ 茻ㄇㄤˇ 貓ㄇㄠ 茅ㄇㄠˊ 卯ㄇㄠˇ 耄ㄇㄠˋ 囔ㄋㄤ 囊ㄋㄤˊ "
-                                "曩ㄋㄤˇ 囔ㄋㄤ˙ 峱ㄋㄠ 撓ㄋㄠˊ 惱ㄋㄠˇ 鬧ㄋㄠˋ 囔ㄋㄤ 貓ㄇㄠ 瑙ㄋㄠˇ 忙ㄇㄤˊ "
-                                "茻ㄇㄤˇ 撓ㄋㄠˊ 耄ㄇㄠˋ 囔ㄋㄤ˙ 卯ㄇㄠˇ 鬧ㄋㄠˋ 氓ㄇㄤˊ 曩ㄋㄤˇ"));
-        QVERIFY(GetBaseText(16).endsWith(QStringLiteral("泱ㄧㄤ 鶲ㄨㄥ")));
-    }
-
     void counts_data() { addItemRows(); }
     void counts()
     {
@@ -233,6 +223,89 @@ private slots:
                 problems << QStringLiteral("%1: not in code page 950").arg(token);
             if (!m_tables.readings(c).contains(r) && !kReadingsOutsideTables.contains(token))
                 problems << QStringLiteral("%1: not a Taiwan reading of %2").arg(token, c);
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    // The heteronym review gives, for each character read more than one way,
+    // the reading chosen and the clauses where it stands: the texts read it so
+    // there (長 is ㄔㄤˊ in 人生長恨, though ㄓㄤˇ is a reading of 長 too).
+    void heteronymsReadAsReviewed()
+    {
+        QFile f(QStringLiteral(QUILLORY_SOURCE_DIR "/assets/texts/REVIEW.md"));
+        QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
+        QList<QPair<QString, QStringList>> texts; // the characters with a reading, and the readings
+        for (auto [m, n] : {std::pair{Lessons::Menu::Base, 18}, {Lessons::Menu::Doc, 18}, {Lessons::Menu::ClassDoc, 10}}) {
+            for (int i = 1; i <= n; ++i) {
+                QString text = textOf(m, i), chars;
+                QStringList readings;
+                TokenTable t;
+                SplitLessonText(t, text);
+                for (qsizetype k = 0; k < t.size(); ++k) {
+                    if (!t.readings[k].isEmpty())
+                        chars += t.chars[k], readings << t.readings[k];
+                }
+                texts.append({chars, readings});
+            }
+        }
+        static const QRegularExpression quoted(QStringLiteral("「([^」]+)」")), bold(QStringLiteral("\\*\\*(.+?)\\*\\*")),
+            han(QStringLiteral("[\\x{3400}-\\x{9FFF}]+"));
+        QHash<QPair<QString, QString>, QSet<QString>> chosen; // (clause, character) -> readings
+        QStringList header;
+        for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+            QStringList cells = line.split(QLatin1Char('|'));
+            if (!line.startsWith(QLatin1Char('|')) || cells.size() < 4) {
+                header.clear();
+                continue;
+            }
+            cells = cells.mid(1, cells.size() - 2);
+            for (QString &c : cells)
+                c = c.trimmed();
+            if (header.isEmpty()) {
+                header = cells;
+                continue;
+            }
+            if ((header[0] != u"Char" && header[0] != u"字") || cells[0].size() != 1)
+                continue;
+            const QString ch = cells[0];
+            QList<QPair<QString, QString>> choices; // reading, where
+            if (const int at = header.indexOf(QRegularExpression(QStringLiteral("Reading chosen.*"))); at >= 0) {
+                for (const QString &part : cells[at].split(QStringLiteral("<br>")))
+                    choices.append({bold.match(part).captured(1), part});
+            } else {
+                choices.append({cells[header.indexOf(QStringLiteral("Reading"))],
+                                cells[header.indexOf(QRegularExpression(QStringLiteral("Where.*")))]});
+            }
+            for (const auto &[reading, where] : choices) {
+                // Quoted clauses 「…」, or else each run of characters that holds ch.
+                QStringList clauses;
+                for (const auto &m : quoted.globalMatch(where))
+                    clauses << m.captured(1);
+                for (const auto &m : han.globalMatch(clauses.isEmpty() ? where : QString())) {
+                    if (m.captured().contains(ch))
+                        clauses << m.captured();
+                }
+                for (const QString &c : clauses)
+                    chosen[{c, ch}] << reading;
+            }
+        }
+        QVERIFY(chosen.size() > 1000);
+        QStringList problems;
+        for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
+            const auto &[clause, ch] = it.key();
+            bool found = false;
+            for (const auto &[chars, readings] : texts) {
+                for (qsizetype at = chars.indexOf(clause); at >= 0; at = chars.indexOf(clause, at + 1)) {
+                    found = true;
+                    for (qsizetype i = at; i < at + clause.size(); ++i) {
+                        if (chars[i] == ch[0] && !it.value().contains(readings[i]))
+                            problems << QStringLiteral("%1%2 in %3, reviewed as %4")
+                                            .arg(ch, readings[i], clause, it.value().values().join(u'/'));
+                    }
+                }
+            }
+            if (!found)
+                problems << QStringLiteral("no text has the clause %1 of %2").arg(clause, ch);
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
     }

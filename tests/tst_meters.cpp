@@ -40,7 +40,7 @@ private slots:
         QTest::newRow("30 in 10 s, class 3: full") << 30 << 10 << 3 << 4000;
         QTest::newRow("same in class 4") << 30 << 10 << 4 << 3000;
         QTest::newRow("same in class 1: wider than the box") << 30 << 10 << 1 << 12000;
-        QTest::newRow("truncated") << 7 << 3 << 3 << 3111;
+        QTest::newRow("truncated, not rounded") << 2 << 3 << 1 << 2666;
         QTest::newRow("nothing typed") << 0 << 5 << 3 << 0;
     }
     void speed()
@@ -88,6 +88,11 @@ private slots:
         QTest::newRow("interrupted at 21 s") << 100 << 27 << 42 << 2 << 21 << false
                                              << "您中斷了打字練習!!" + crlf + "您中斷時的速度是每秒2.00個注音字元" + crlf
                                                     + "按鍵的正確率為95.45%";
+        // 3 / 40 = 0.075 and 3 / 4000 = 0.075 % lie just below the half in
+        // binary: rounding to two decimals, not the binary value, gives 0.08.
+        QTest::newRow("rounded as decimals") << 3 << 32 << 3 << 3997 << 40 << false
+                                             << "恭喜您打完本段文字!!" + crlf + "您的速度是每秒0.08個注音字元" + crlf
+                                                    + "按鍵的正確率為0.08%";
         QTest::newRow("interrupted before a key") << 100 << 27 << 0 << 0 << 50 << false << "您中斷了打字練習!!";
     }
     void report()
@@ -102,14 +107,6 @@ private slots:
         const RunReport r = MakeRunReport(posCount, qint16(typedKey), right, wrong, seconds);
         QCOMPARE(r.text, text);
         QCOMPARE(r.icon == RunReport::Icon::Exclamation, exclamation);
-    }
-
-    void formats()
-    {
-        QCOMPARE(FormatSpeed(1.5), QStringLiteral("1.50"));
-        QCOMPARE(FormatSpeed(0.125), QStringLiteral("0.13"));
-        QCOMPARE(FormatPercent(0.95238), QStringLiteral("95.24%"));
-        QCOMPARE(FormatPercent(1.0), QStringLiteral("100.00%"));
     }
 };
 

@@ -8,6 +8,7 @@ namespace {
 class Recorder : public RunDisplay {
 public:
     QStringList log;
+    RunOutcome outcome;
     void beginPosition(qint16 pos, KeyNumber key) override { log << QStringLiteral("begin %1 key %2").arg(pos).arg(key); }
     void showEcho(qint16 pos, const QString &text) override { log << QStringLiteral("echo %1 [%2]").arg(pos).arg(text); }
     void endPosition(qint16 pos, KeyNumber key, bool accepted) override
@@ -15,7 +16,11 @@ public:
         log << QStringLiteral("%1 %2 key %3").arg(accepted ? "accept" : "interrupt").arg(pos).arg(key);
     }
     void wrongCounted() override { log << QStringLiteral("wrong"); }
-    void runEnded() override { log << QStringLiteral("end"); }
+    void runEnded(const RunOutcome &o) override
+    {
+        log << QStringLiteral("end");
+        outcome = o;
+    }
 };
 
 std::vector<QString> positions(std::initializer_list<const char16_t *> list)
@@ -26,10 +31,10 @@ std::vector<QString> positions(std::initializer_list<const char16_t *> list)
     return v;
 }
 
-void type(PracticeRun &run, const QString &keys)
+void type(PracticeRun &run, const QString &keys, qint64 now = 0)
 {
     for (QChar c : keys) {
-        run.keyTyped(qint16(c.unicode()));
+        run.keyTyped(qint16(c.unicode()), now);
         run.advance();
     }
 }
@@ -78,19 +83,6 @@ private slots:
         QVERIFY(run.charMode); // the first-tone space is a character
     }
 
-    void escapeAsFirstKey()
-    {
-        Recorder rec;
-        PracticeRun run;
-        run.setDisplay(&rec);
-        run.start(positions({u"ㄅ", u"ㄆ"}), 0);
-        type(run, QStringLiteral("\x1b"));
-        QVERIFY(!run.inProgress());
-        QCOMPARE(run.typedKey, qint16(27));
-        QCOMPARE(run.wrongCount, 0);
-        QCOMPARE(rec.log, (QStringList{"begin 1 key 49", "echo 1 []", "interrupt 1 key 49", "end"}));
-    }
-
     void interruptCommand()
     {
         Recorder rec;
@@ -98,11 +90,55 @@ private slots:
         run.setDisplay(&rec);
         run.start(positions({u"ㄅ", u"ㄆ"}), 0);
         type(run, QStringLiteral("1"));
-        run.requestInterrupt();
+        run.requestInterrupt(0);
         run.advance();
         QVERIFY(!run.inProgress());
         QCOMPARE(run.rightCount, 1);
         QCOMPARE(rec.log.mid(rec.log.size() - 2), (QStringList{"interrupt 2 key 81", "end"}));
+    }
+
+    // How the run ended is fixed by the keystroke or command that ends it, at
+    // its time.
+    void outcomeAtTheEnd_data()
+    {
+        QTest::addColumn<QString>("keys"); // typed 1 s into the run
+        QTest::addColumn<QString>("last"); // at 21.7 s; empty: the interrupt command
+        QTest::addColumn<bool>("completed");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("wrong");
+        QTest::addColumn<int>("typedKey");
+        QTest::newRow("typed to the end") << "21" << "$" << true << 2 << 1 << 52;
+        QTest::newRow("Esc") << "1" << "\x1b" << false << 1 << 0 << 27;
+        QTest::newRow("interrupt command") << "12" << "" << false << 1 << 1 << 27;
+    }
+    void outcomeAtTheEnd()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, last);
+        QFETCH(bool, completed);
+        QFETCH(int, right);
+        QFETCH(int, wrong);
+        QFETCH(int, typedKey);
+        Recorder rec;
+        PracticeRun run;
+        run.setDisplay(&rec);
+        run.start(positions({u"ㄅ", u"ˋ"}), 1000);
+        type(run, keys, 2000);
+        if (last.isEmpty()) {
+            run.requestInterrupt(22'700);
+            run.advance();
+        } else {
+            type(run, last, 22'700);
+        }
+        QVERIFY(!run.inProgress());
+        const RunOutcome o = rec.outcome;
+        QCOMPARE(o.completed, completed);
+        QCOMPARE(o.posCount, 2);
+        QCOMPARE(o.rightCount, right);
+        QCOMPARE(o.wrongCount, wrong);
+        QCOMPARE(o.elapsedMs, qint64(21'700));
+        QCOMPARE(o.elapsedSeconds, 21);
+        QCOMPARE(o.typedKey, qint16(typedKey));
     }
 
     void characterMode_data()
@@ -131,15 +167,6 @@ private slots:
         type(run, typed);
         QCOMPARE(run.wrongCount, wrong);
         QCOMPARE(!run.inProgress(), done);
-    }
-
-    void markedKeyOfACharacter()
-    {
-        PracticeRun run;
-        run.start(positions({u"?"}), 0);
-        QCOMPARE(run.markedKey(), KeyNumber(47));
-        run.start(positions({u"A"}), 0);
-        QCOMPARE(run.markedKey(), KeyNumber(65));
     }
 
     void symbolWithoutKeyIsAcceptedAtOnce()
@@ -187,12 +214,12 @@ private slots:
         Recorder rec;
         PracticeRun run;
         run.setDisplay(&rec);
-        run.keyTyped('x');
+        run.keyTyped('x', 0);
         QCOMPARE(run.wrongCount, 0);
         QCOMPARE(run.typedKey, qint16('X')); // Zhuyin mode until a character position
         run.start(positions({u"ㄅ"}), 0);
         type(run, QStringLiteral("1"));
-        run.keyTyped('x');
+        run.keyTyped('x', 0);
         QCOMPARE(run.wrongCount, 0);
         QVERIFY(rec.log.count(QStringLiteral("end")) == 1);
     }

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "practice/Big5.h"
+#include "practice/Lessons.h"
 #include "practice/TextLayout.h"
 
 namespace {
@@ -131,19 +132,41 @@ private slots:
         QCOMPARE(l.positions[40].left, 4 + 18 * 2);
     }
 
-    void secondLineTops()
+    // In every built-in text each symbol stands under its character, the rest
+    // of its reading to the right on the same line, on every line of the text,
+    // and no symbol lies beyond the 40 columns of a line.
+    void builtInTextsKeepSymbolsUnderTheirCharacters_data()
     {
+        QTest::addColumn<int>("menu");
+        QTest::addColumn<int>("index");
+        const char *names[] = {"base", "doc", "classdoc"};
+        for (auto m : {Lessons::Menu::Base, Lessons::Menu::Doc, Lessons::Menu::ClassDoc}) {
+            for (int i = 1; i <= Lessons::count(m); ++i)
+                QTest::addRow("%s %d", names[int(m)], i) << int(m) << i;
+        }
+    }
+    void builtInTextsKeepSymbolsUnderTheirCharacters()
+    {
+        QFETCH(int, menu);
+        QFETCH(int, index);
+        QString text = Lessons::parts(Lessons::Menu(menu), index).join(QString());
         TokenTable t;
-        for (int i = 0; i < 11; ++i)
-            t.append(QStringLiteral("忙"), QStringLiteral("ㄇㄤˊ "));
-        const TextLayout l = layOut(t);
-        // Token 11 would reach column 44: it begins line 1.
-        const PositionCell &first = l.positions[40];
-        QCOMPARE(first.top, 113);
-        QCOMPARE(first.top + kEchoOffset, 141);
-        QCOMPARE(first.left, 4);
-        QCOMPARE(l.words[10].left, 4);
-        QCOMPARE(l.words[10].top, 85);
+        SplitLessonText(t, text);
+        TextLayout l;
+        QCOMPARE(LayOutText(t, LayoutGeometry{}, l), LayoutLimit::None);
+        std::size_t k = 0;
+        for (qsizetype n = 0; n < t.size(); ++n) {
+            const WordCell &w = l.words[n];
+            for (qsizetype i = 0; i < t.readings[n].size(); ++i, ++k) {
+                const PositionCell &p = l.positions[k];
+                QVERIFY2(p.left == w.left + 18 * i && p.top == w.top + 28 && p.left <= 4 + 18 * 39,
+                         qPrintable(QStringLiteral("%1 of %2%3 at %4,%5, its character at %6,%7")
+                                        .arg(p.symbol, t.chars[n], t.readings[n]).arg(p.left).arg(p.top)
+                                        .arg(w.left).arg(w.top)));
+            }
+        }
+        QCOMPARE(k, l.positions.size());
+        QVERIFY(l.lines > 1); // the text wraps: later lines are checked too
     }
 
     void tokenWiderThanALine()
@@ -199,7 +222,7 @@ private slots:
     void limits()
     {
         TokenTable t;
-        t.append(QStringLiteral("長"), QString(kMaxPositions + 5, QChar(u'ㄅ')));
+        t.append(QStringLiteral("長"), QString(kMaxPositions, QChar(u'ㄅ')) + QStringLiteral("ˋ"));
         TextLayout out;
         QCOMPARE(LayOutText(t, LayoutGeometry{}, out), LayoutLimit::TooManyPositions);
         TokenTable ok;

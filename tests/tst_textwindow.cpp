@@ -6,76 +6,64 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "app/AppInfo.h"
 #include "app/Fonts.h"
 #include "app/Shapes.h"
 #include "practice/Lessons.h"
 #include "practice/TextWindow.h"
 
+namespace {
+
+// Each position as "symbol@left,top".
+QStringList cells(const TextLayout &l)
+{
+    QStringList out;
+    for (const PositionCell &p : l.positions)
+        out << QStringLiteral("%1@%2,%3").arg(p.symbol).arg(p.left).arg(p.top);
+    return out;
+}
+
+} // namespace
+
 class TestTextWindow : public QObject {
     Q_OBJECT
 private slots:
-    void menusHoldEveryItem()
+    // Every item of the three lesson menus, in index order, chosen as the
+    // learner chooses it: the window takes the item's caption and lays out
+    // the item's own text, the clock stops, the run's displays empty and
+    // Start is ready.
+    void everyMenuItemLoadsItsText()
     {
-        Form1 f;
-        QCOMPARE(f.mnuBase.size(), 19);
-        QCOMPARE(f.mnuDoc.size(), 19);
-        QCOMPARE(f.mnuClassDoc.size(), 11);
-        QCOMPARE(f.mnuB->actions().size(), 18);
-        QCOMPARE(f.mnuBase[1]->text(), QStringLiteral("第一課ㄇㄋ配ㄠㄤ"));
-        QCOMPARE(f.mnuBase[18]->text(), QStringLiteral("綜合練習_子思【中庸】【第一章】"));
-        QCOMPARE(f.mnuDoc[3]->text(), QStringLiteral("李白【將進酒】"));
-        QCOMPARE(f.mnuClassDoc[10]->text(), QStringLiteral("張載【西銘】"));
-        QCOMPARE(f.mnuBase[3]->objectName(), QStringLiteral("mnuBase(3)"));
-        // Items appear in index order.
-        QCOMPARE(f.mnuD->actions().indexOf(f.mnuDoc[7]), 6);
-        for (int i = 1; i <= 10; ++i)
-            QCOMPARE(f.mnuClassDoc[i]->text(), Lessons::caption(Lessons::Menu::ClassDoc, i));
-    }
-
-    void choosingALesson_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("lesson 1") << 1 << QStringLiteral("Quillory注音打字練習_第一課ㄇㄋ配ㄠㄤ");
-        QTest::newRow("lesson 17 keeps both underscores")
-            << 17 << QStringLiteral("Quillory注音打字練習_綜合練習_孔子【大學之道經文】");
-    }
-    void choosingALesson()
-    {
-        QFETCH(int, index);
-        QFETCH(QString, title);
         FormHarness h;
         QVERIFY(h.show());
-        h.form.Timer1->start(); // choosing an item stops the clock even outside a run
-        h.form.mnuBase[index]->trigger();
-        QCOMPARE(h.form.windowTitle(), title);
-        QVERIFY(!h.form.Timer1->isActive());
-        QVERIFY(h.form.positionCount() > 0);
-        QVERIFY(h.form.cmdStart->isEnabled());
-        QVERIFY(h.form.cmdEnd->isEnabled());
-        QVERIFY(h.form.cmdSandH->isEnabled());
-        QCOMPARE(QApplication::focusWidget(), h.form.cmdStart);
-        // The run's displays are emptied.
-        QCOMPARE(h.form.Label1->text(), QString());
-        QCOMPARE(h.form.lblRight->text(), QString());
-        QCOMPARE(h.form.Picture1[0]->barWidth(), 0);
-    }
-
-    void lessonOnePositions()
-    {
-        Form1 f;
-        f.mnuBase_Click(1);
-        // 28 tokens: 20 with a tone mark (3 symbols), 8 first-tone or neutral.
-        int expected = 0;
-        QString text = GetBaseText(1);
-        TokenTable t;
-        SplitLessonText(t, text);
-        for (const QString &r : t.readings)
-            expected += r.size() + (QStringLiteral("ˊˇˋ˙").contains(r.back()) ? 0 : 1);
-        QCOMPARE(f.positionCount(), expected);
-        QCOMPARE(f.textLayout.positions[0].symbol, QStringLiteral("ㄇ"));
-        QCOMPARE(f.textLayout.positions[0].left, 4);
-        QCOMPARE(f.textLayout.positions[0].top, 29);
+        Form1 &f = h.form;
+        const std::tuple<QMenu *, QList<QAction *> *, Lessons::Menu> menus[] = {
+            {f.mnuB, &f.mnuBase, Lessons::Menu::Base},
+            {f.mnuD, &f.mnuDoc, Lessons::Menu::Doc},
+            {f.mnuC, &f.mnuClassDoc, Lessons::Menu::ClassDoc}};
+        for (const auto &[menu, items, which] : menus) {
+            QCOMPARE(menu->actions().size(), Lessons::count(which));
+            for (int i = 1; i <= Lessons::count(which); ++i) {
+                QCOMPARE(menu->actions().at(i - 1), items->at(i));
+                f.Timer1->start();
+                f.lblRight->setText(QStringLiteral("5"));
+                f.Picture1[0]->setBarWidth(900);
+                items->at(i)->trigger();
+                QCOMPARE(f.windowTitle(), AppInfo::title() + QLatin1Char('_') + Lessons::caption(which, i));
+                QString text = Lessons::parts(which, i).join(QString());
+                TokenTable t;
+                SplitLessonText(t, text);
+                TextLayout want;
+                QCOMPARE(LayOutText(t, LayoutGeometry{}, want), LayoutLimit::None);
+                QCOMPARE(cells(f.textLayout), cells(want));
+                QVERIFY(!f.Timer1->isActive());
+                QCOMPARE(f.lblRight->text(), QString());
+                QCOMPARE(f.Label1->text(), QString());
+                QCOMPARE(f.Picture1[0]->barWidth(), 0);
+                QVERIFY(f.cmdStart->isEnabled() && f.cmdEnd->isEnabled() && f.cmdSandH->isEnabled());
+                QCOMPARE(QApplication::focusWidget(), f.cmdStart);
+            }
+        }
     }
 
     void oneLineText()
@@ -93,32 +81,47 @@ private slots:
         QCOMPARE(f.picWindow->VScroll1->height(), 127);
     }
 
-    void longTextScrolls()
+    // Through the longest text, typed to its report, the current position
+    // stays in view: when a position begins, and when a key is typed while
+    // the learner has scrolled it away.
+    void currentPositionStaysInView()
     {
         FormHarness h;
         QVERIFY(h.show());
-        h.form.mnuClassDoc_Click(3);
-        const int height = h.form.textLayout.sheetHeight;
+        Form1 &f = h.form;
+        f.mnuClassDoc_Click(3); // the longest text
+        QScrollBar *bar = f.picWindow->VScroll1;
+        const int height = f.textLayout.sheetHeight;
         QVERIFY(height > 1000);
-        QCOMPARE(h.form.picWindow->picWd->height(), height);
-        QCOMPARE(h.form.picWindow->VScroll1->maximum(), height - 130);
-        QCOMPARE(h.form.picWindow->VScroll1->value(), 0);
-        h.form.picWindow->VScroll1->setValue(250);
-        QCOMPARE(h.form.picWindow->sheetPos(), QPoint(0, -250));
-        // A position far below comes into view, at the bottom of the frame.
-        h.form.ScrollToPos(200);
-        const int t = h.form.picWindow->sheetPos().y() + h.form.textLayout.positions[199].top;
-        QVERIFY(t + 56 <= 130);
-        QVERIFY(t >= 0);
-        // One above the frame comes back with a third of a line above it: the
-        // first position (top 29) lands one pixel above the frame's top.
-        h.form.ScrollToPos(1);
-        QCOMPARE(h.form.picWindow->VScroll1->value(), 1);
+        QCOMPARE(f.picWindow->picWd->height(), height);
+        QCOMPARE(bar->maximum(), height - 130);
+        auto shownAt = [&](int pos) { return f.picWindow->sheetPos().y() + f.textLayout.positions[pos - 1].top; };
+        f.cmdStart->click();
+        // Scrolled down, a key typed at the first position brings it back
+        // with a third of a line above it: one pixel of scrolling is left.
+        bar->setValue(250);
+        QCOMPARE(f.picWindow->sheetPos(), QPoint(0, -250));
+        h.key('q');
+        QCOMPARE(bar->value(), 1);
+        const QString keys = keysForText(f);
+        h.type(keys.left(199));
+        QCOMPARE(f.curPos, qint16(200));
+        QVERIFY(shownAt(200) >= 0 && shownAt(200) + 56 <= 130);
+        bar->setValue(0); // far above: it comes back at the bottom of the frame
+        h.key('q');
+        QCOMPARE(shownAt(200) + 56, 130);
+        bar->setValue(bar->maximum());
+        h.key('q');
+        QCOMPARE(shownAt(200), 28);
         // The last position comes into view without passing the bar's maximum.
-        h.form.ScrollToPos(qint16(h.form.positionCount()));
-        const int last = h.form.textLayout.positions.back().top;
-        QCOMPARE(h.form.picWindow->VScroll1->value(), last + 56 - 130);
-        QVERIFY(h.form.picWindow->VScroll1->value() <= h.form.picWindow->VScroll1->maximum());
+        h.type(keys.mid(199, keys.size() - 200));
+        QCOMPARE(bar->value(), f.textLayout.positions.back().top + 56 - 130);
+        QVERIFY(bar->value() <= bar->maximum());
+        h.tickAt(30'000);
+        h.type(keys.right(1));
+        QVERIFY(h.waitForMessage());
+        QCOMPARE(f.run.rightCount, f.positionCount());
+        QVERIFY(h.messages[0].text.startsWith(QStringLiteral("恭喜您打完本段文字!!\r\n您的速度是每秒")));
     }
 
     void reloadingReplacesEverything()
@@ -134,78 +137,72 @@ private slots:
         QCOMPARE(f.picWindow->sheetPos(), QPoint(0, 0));
     }
 
-    void paintsTheCells()
+    // What the learner sees after real keystrokes, as the window painted it:
+    // the characters in black, the symbols on light cyan, each typed symbol
+    // echoed under its own on yellow, the current one on light red, the
+    // echoes still to come not shown.
+    void typedSymbolsAppearOnScreen()
     {
         FormHarness h;
         QVERIFY(h.show());
-        h.form.mnuBase_Click(1);
-        const QImage img = h.form.picWindow->picWd->grab().toImage();
-        // Position 1's symbol cell is light cyan; the character row above is white.
-        const QRect title = h.form.picWindow->picWd->titleRect(1);
-        QCOMPARE(img.pixelColor(title.right() - 1, title.bottom() - 1), QColor(0xC0, 0xFF, 0xFF));
-        QCOMPARE(img.pixelColor(title.right() - 1, 2), QColor(Qt::white));
-        // The character 忙 leaves ink in its cell; an echo not yet shown leaves none.
-        bool ink = false;
-        const QRect word = h.form.picWindow->picWd->wordRect(1);
-        for (int x = word.left(); x <= word.right(); ++x)
-            for (int y = word.top(); y <= word.bottom(); ++y)
-                ink |= img.pixelColor(x, y).lightness() < 128;
-        QVERIFY(ink);
-        const QRect echo = h.form.picWindow->picWd->echoRect(1);
-        QCOMPARE(img.pixelColor(echo.center()), QColor(Qt::white));
-        // Once shown, the echo label is yellow.
-        h.form.setEchoVisible(1, true);
-        const QImage after = h.form.picWindow->picWd->grab(echo).toImage();
-        QCOMPARE(after.pixelColor(1, 1), QColor(0xFF, 0xFF, 0x00));
+        h.form.mnuBase_Click(1); // 忙ㄇㄤˊ 莽ㄇㄤˇ …
+        h.form.cmdStart->click();
+        h.type(keysForText(h.form).left(4));
+        h.key('q'); // ㄆ where ㄤ is expected
+        TextSheet *sheet = h.form.picWindow->picWd;
+        const QImage img = onScreen(sheet);
+        auto ink = [&](QRect r) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += qGray(img.pixel(x, y)) < 128;
+            return n;
+        };
+        auto back = [&](QRect r) { return img.pixel(r.right() - 1, r.bottom() - 1) | 0xFF000000; };
+        QVERIFY(ink(sheet->wordRect(1)) > 20);
+        QCOMPARE(back(sheet->wordRect(1)), rgbOf(Palette::White));
+        for (int k = 1; k <= 6; ++k) {
+            QCOMPARE(back(sheet->titleRect(k)), rgbOf(Palette::LightCyan));
+            QVERIFY(ink(sheet->titleRect(k)) > 2);
+            const QRect echo = sheet->echoRect(k);
+            QCOMPARE(back(echo), rgbOf(k <= 4 ? Palette::Yellow : k == 5 ? Palette::LightRed : Palette::White));
+            QVERIFY2((ink(echo) > 2) == (k <= 5), qPrintable(QStringLiteral("echo %1").arg(k)));
+        }
+    }
+
+    // Scrolled to the middle of a 5000-token text, the frame shows the cells
+    // of that part of the text.
+    void scrolledSheetShowsItsCells()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t;
+        for (int i = 0; i < 5000; ++i)
+            t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
+        QVERIFY(h.form.LoadPracticeText(t));
+        h.form.picWindow->VScroll1->setValue(h.form.picWindow->VScroll1->maximum() / 2 + 5);
+        const int y = h.form.picWindow->sheetPos().y();
+        QCOMPARE(y, -h.form.picWindow->VScroll1->value());
+        const QImage img = onScreen(h.form.picWindow->picWd);
+        int seen = 0;
+        for (const PositionCell &p : h.form.textLayout.positions) {
+            if (p.top + y < 0 || p.top + y + kCellHeight > 126)
+                continue;
+            ++seen;
+            QCOMPARE(img.pixel(p.left + 15, p.top + 23) | 0xFF000000, rgbOf(Palette::LightCyan));
+        }
+        QVERIFY(seen >= 40); // a line of symbols at least
     }
 
     void zhuyinFitsItsCell()
     {
         // Every symbol and tone mark stays inside its 17-pixel cell.
-        Form1 f;
-        TokenTable t;
-        for (int i = 1; i <= KeyCatalogue::kZhuyinEntries; ++i)
-            t.append(QStringLiteral("中"), QString(KeyCatalogue::zhuyinSymbols[i]) + QStringLiteral("ˋ"));
-        QVERIFY(f.LoadPracticeText(t));
         const QFontMetrics fm(Fonts::kai(13));
         for (int i = 1; i <= KeyCatalogue::kZhuyinEntries; ++i) {
             const QRect ink = fm.boundingRect(QString(KeyCatalogue::zhuyinSymbols[i]));
             QVERIFY2(ink.left() >= 0 && ink.right() < 17,
                      qPrintable(QString(KeyCatalogue::zhuyinSymbols[i])));
         }
-    }
-
-    void textBeyondTheLimitsChangesNothing()
-    {
-        FormHarness h;
-        h.form.mnuBase_Click(2);
-        const QString title = h.form.windowTitle();
-        const int positions = h.form.positionCount();
-        h.form.lblRight->setText(QStringLiteral("12"));
-        TokenTable t;
-        t.append(QStringLiteral("長"), QString(40000, QChar(u'ㄅ')));
-        QVERIFY(!h.form.LoadPracticeText(t, QStringLiteral("long.txt")));
-        QCOMPARE(h.messages.size(), 1);
-        QCOMPARE(h.messages[0].icon, QMessageBox::Warning);
-        QVERIFY(h.messages[0].text.contains(QStringLiteral("long.txt")));
-        QCOMPARE(h.form.windowTitle(), title);
-        QCOMPARE(h.form.positionCount(), positions);
-        QCOMPARE(h.form.lblRight->text(), QStringLiteral("12"));
-    }
-
-    void sheetPaintsOnlyWhatIsExposed()
-    {
-        // A 5000-token text lays out and a scrolled repaint stays cheap: the
-        // sheet is one widget, its cells are data.
-        Form1 f;
-        TokenTable t;
-        for (int i = 0; i < 5000; ++i)
-            t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
-        QVERIFY(f.LoadPracticeText(t));
-        QCOMPARE(f.positionCount(), 20000);
-        QVERIFY(f.picWindow->picWd->findChildren<QWidget *>().isEmpty());
-        f.picWindow->VScroll1->setValue(f.picWindow->VScroll1->maximum() / 2);
-        QCOMPARE(f.picWindow->sheetPos().y(), -f.picWindow->VScroll1->value());
     }
 };
 

@@ -43,6 +43,11 @@ class Display:
 
     def __enter__(self):
         self.name = None
+        # The programs keep their record in a data folder of this display's
+        # own, under a home of their own.
+        self.home = tempfile.mkdtemp(prefix="quillory-home-")
+        self.data_home = os.path.join(self.home, ".local", "share")
+        os.makedirs(self.data_home)
         r, w = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0",
@@ -70,6 +75,7 @@ class Display:
         if self.proc:
             self.proc.terminate()
             self.proc.wait(timeout=10)
+        shutil.rmtree(self.home, ignore_errors=True)
 
     def env(self):
         env = dict(os.environ)
@@ -79,6 +85,8 @@ class Display:
         env["LC_ALL"] = "C.UTF-8"
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.setdefault("XDG_RUNTIME_DIR", _runtime_dir())
+        env["HOME"] = self.home
+        env["XDG_DATA_HOME"] = self.data_home
         return env
 
     def run(self, *args, check_rc=True, timeout=30):

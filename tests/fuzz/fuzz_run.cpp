@@ -18,7 +18,7 @@ public:
     void showEcho(qint16, const QString &) override {}
     void endPosition(qint16, KeyNumber, bool) override {}
     void wrongCounted() override {}
-    void runEnded() override { ++ends; }
+    void runEnded(const RunOutcome &) override { ++ends; }
 };
 } // namespace
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ++cut;
     const QByteArray file(reinterpret_cast<const char *>(data), static_cast<qsizetype>(cut));
     TokenTable table;
-    if (!TokensFromLines(DecodePracticeText(file), table))
+    if (TokensFromLines(DecodeTextFile(file).text, table) != PracticeFileResult::Status::Ok)
         return 0;
     TextLayout layout;
     if (LayOutText(table, LayoutGeometry{}, layout) != LayoutLimit::None)
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     run.start(symbols, 0);
     for (size_t i = cut + 1; i + 1 < size; i += 2) {
         const qint16 key = static_cast<qint16>(data[i] | (data[i + 1] << 8));
-        run.keyTyped(key);
+        run.keyTyped(key, 0);
         if (run.inProgress())
             run.advance();
     }

@@ -16,7 +16,9 @@ test -s "$share/icons/hicolor/scalable/apps/org.quillory.Quillory.svg"
 test -s "$prefix/share/man/man1/quillory.1.gz"
 zcat "$prefix/share/man/man1/quillory.1.gz" | grep -q "^\.TH QUILLORY 1"
 test -s "$share/doc/quillory/copyright"
-# The entry starts the installed program by the name it is installed under.
-grep -qx 'Exec=quillory' "$share/applications/org.quillory.Quillory.desktop"
+# The entry starts the installed program by the name it is installed under,
+# with the text file a desktop's "Open with" hands it.
+grep -qx 'Exec=quillory %f' "$share/applications/org.quillory.Quillory.desktop"
+grep -qx 'MimeType=text/plain;' "$share/applications/org.quillory.Quillory.desktop"
 grep -qx 'Icon=org.quillory.Quillory' "$share/applications/org.quillory.Quillory.desktop"
 echo "PASS"
