@@ -45,8 +45,8 @@ bench: baseline
 	QT_QPA_PLATFORM=offscreen $(RELEASE)/bench/bench_keyboard
 	@echo "== one keystroke, counted"
 	$(PYTHON) bench/bench_callgrind.py $(RELEASE)/bench/bench_keystroke
-	@echo "== the window, from outside"
-	$(PYTHON) bench/bench_window.py $(RELEASE)/app/quillory $(RELEASE)/bench/bare_window $(BASELINE_EXE)
+	@echo "== the window, from outside, beside the floor and TIPP10"
+	$(PYTHON) bench/bench_window.py $(RELEASE)/app/quillory $(RELEASE)/bench/bare_window $(RELEASE)/bench-tipp10 $(BASELINE_EXE)
 	@echo "== where start-up time goes"
 	$(RELEASE)/bench/bench_startup
 	@echo "== the learner's record at 10,000 runs"

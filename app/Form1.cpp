@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QResource>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -58,6 +60,19 @@ protected:
     }
 };
 
+// The program's icon, from its raw pixels (assets/icon.sh makes them from
+// icon.png): a PNG would be read through Qt's image reader, which first
+// loads every image-format plugin it has.
+QIcon programIcon()
+{
+    constexpr int kSide = 64;
+    const QResource raw(QStringLiteral(":/quillory/icon.rgba"));
+    if (!raw.isValid() || raw.compressionAlgorithm() != QResource::NoCompression || raw.size() != kSide * kSide * 4)
+        return QIcon(QStringLiteral(":/quillory/icon.png"));
+    const QImage pixels(raw.data(), kSide, kSide, kSide * 4, QImage::Format_RGBA8888);
+    return QIcon(QPixmap::fromImage(pixels.copy()));
+}
+
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
 {
     auto *l = new QLabel(caption, parent);
@@ -87,7 +102,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(AppInfo::title());
-    setWindowIcon(QIcon(QStringLiteral(":/quillory/icon.png")));
+    setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(Fonts::ming(9.75));

@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QPaintEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -114,11 +115,18 @@ void MeterBox::setBarWidth(int widthTwips)
     }
 }
 
-void MeterBox::paintEvent(QPaintEvent *)
+void MeterBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    // A sunken 2-pixel border around a white inner area.
+    // A sunken 2-pixel border around a white inner area. A moving bar's end
+    // repaints a strip of the inner area; at one device pixel to the pixel
+    // the border's lines cannot reach into it, and are left out.
     const QRect outer = rect();
+    if (devicePixelRatioF() == 1 && outer.adjusted(2, 2, -2, -2).contains(event->rect())) {
+        p.fillRect(event->rect(), Qt::white);
+        paintBar(p);
+        return;
+    }
     p.fillRect(outer, Qt::white);
     p.setPen(QColor(128, 128, 128));
     p.drawLine(outer.topLeft(), outer.topRight());
@@ -132,8 +140,12 @@ void MeterBox::paintEvent(QPaintEvent *)
     p.setPen(QColor(212, 208, 200));
     p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
     p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
+    paintBar(p);
+}
 
-    const QRect inner = outer.adjusted(2, 2, -2, -2);
+void MeterBox::paintBar(QPainter &p)
+{
+    const QRect inner = rect().adjusted(2, 2, -2, -2);
     if (m_width <= 0 || m_height <= 0)
         return;
     p.setClipRect(inner);

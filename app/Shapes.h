@@ -44,9 +44,11 @@ public:
     int barHeight() const { return m_height; }
 
 protected:
-    void paintEvent(QPaintEvent *) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    void paintBar(QPainter &p);
+
     VbColor m_color;
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
 };

@@ -1,13 +1,17 @@
-"""The tutor's window measured from outside the process, beside an empty Qt
-main window built in the same tree (the floor), on a private Xvfb server:
+"""The tutor's window measured from outside the process, side by side with
+an empty Qt main window built in the same tree (the floor) and with TIPP10
+(the peer), on a private Xvfb server, the programs launched in turn:
 
   start-up     launch to the X server's MapNotify, and to the first frame of
                the window that equals its settled picture (everything drawn),
                the pixels read whenever the X server reports a change;
-  memory       RSS three seconds after launch, and with a 5000-line practice
-               file loaded through the open dialog;
-  keystroke    an XTEST key press to the first changed pixel of the keyboard
-               picture, over 200 keystrokes of a real run;
+  memory       RSS and private memory (USS: private clean and dirty pages of
+               smaps_rollup) three seconds after launch, and the tutor's
+               with a 5000-line practice file loaded through the open dialog;
+  keystroke    an XTEST key press to the first changed pixel of what a
+               keystroke changes (the tutor's keyboard picture, TIPP10's text
+               line and keyboard; neither changes by itself), over 200
+               keystrokes of a run in each, taking turns;
   idle         CPU share over 10 s with the window open and no run, and during
                a run with nobody typing.
 
@@ -15,10 +19,12 @@ main window built in the same tree (the floor), on a private Xvfb server:
                change (BASELINE, built from an earlier commit), many launches
                taking turns.
 
-Usage: bench_window.py QUILLORY BARE_WINDOW [BASELINE]
-Prints figures; asserts nothing about them."""
+Usage: bench_window.py QUILLORY BARE_WINDOW [TIPP10_SETTINGS_CACHE [BASELINE]]
+(BENCH_QUICK=1 in the environment: fewer launches and keystrokes, for a try.)
+Prints figures and ratios; asserts nothing about them."""
 
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -30,17 +36,21 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 sys.path.insert(0, HERE)
 
 from harness import Display  # noqa: E402
+import peer  # noqa: E402
 import texts  # noqa: E402
 import xwindow  # noqa: E402
 
 STARTS = 11            # launches of each program, after one unmeasured launch
-RSS_STARTS = 5         # of which the first ones also wait for the RSS
-SETTLE_S = 1.0         # pixels are watched this long after the map
-RSS_AT_S = 3.0         # RSS is read this long after launch
+RSS_STARTS = 5         # of which the first ones also wait for the memory
+SETTLE_S = 1.5         # pixels are watched this long after the map
+RSS_AT_S = 3.0         # memory is read this long after launch
 KEYSTROKES = 200
+KEY_TURN = 25          # keystrokes in one program before the other takes its turn
 IDLE_S = 10.0
 PRACTICE_LINES = 5000
 MIB = 1024.0
+if os.environ.get("BENCH_QUICK"):
+    STARTS, RSS_STARTS, KEYSTROKES, IDLE_S = 3, 2, 50, 3.0
 
 # The keyboard picture inside the tutor's client area (below the menu bar),
 # and the client area's height: the keyboard's next-key and pressed-key
@@ -54,7 +64,11 @@ KEYSYMS = {" ": "space", ",": "comma", ".": "period", "/": "slash", ";": "semico
 
 class Bench(Display):
     """The harness's Xvfb, with the environment of a learner's session: no
-    accessibility forced on, a private runtime folder."""
+    accessibility forced on, a private runtime folder. The programs' windows
+    overlap on it: the one typed into is raised."""
+
+    def __init__(self):
+        super().__init__(width=1280, height=800)
 
     def env(self):
         env = super().env()
@@ -74,14 +88,22 @@ class Bench(Display):
         return self
 
 
+class Kind:
+    """How one program is started."""
+
+    def __init__(self, name, argv, env=None):
+        self.name, self.argv, self.extra_env = name, argv, env or {}
+
+
 class Program:
     """One launch, seen from the X server."""
 
-    def __init__(self, display, x, exe, cwd=None):
-        self.display, self.x, self.exe = display, x, exe
+    def __init__(self, display, x, kind, cwd=None):
+        self.display, self.x, self.kind = display, x, kind
         x.drain()
+        env = dict(display.env(), **kind.extra_env)
         self.launched = time.monotonic()
-        self.proc = subprocess.Popen([exe], env=display.env(), cwd=cwd,
+        self.proc = subprocess.Popen(kind.argv, env=env, cwd=cwd,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window, self.mapped = x.wait_for_map(alive=lambda: self.proc.poll() is None)
         self.geometry = x.geometry(self.window)
@@ -92,6 +114,7 @@ class Program:
         self.proc.wait(timeout=10)
 
     def focus(self):
+        self.display.xdotool("windowraise", str(self.window))
         self.display.xdotool("windowfocus", "--sync", str(self.window))
 
     def wait_title(self, ending, timeout=10):
@@ -104,6 +127,10 @@ class Program:
 
     def title(self):
         return self.display.xdotool("getwindowname", str(self.window)).strip()
+
+    def grabber(self, rect):
+        left, top, _, _ = self.geometry
+        return self.x.grabber(left + rect[0], top + rect[1], rect[2], rect[3])
 
 
 def watch_first_paint(x, program):
@@ -133,11 +160,11 @@ def watch_first_paint(x, program):
     return (first_full - program.launched) * 1000
 
 
-def start_up(display, x, exe, memory=True):
-    """Map and first full paint in ms; with memory, the resident memory in
-    MiB RSS_AT_S after launch: all of it, anonymous, mapped files, font files
-    and shared with the X server."""
-    program = Program(display, x, exe)
+def start_up(display, x, kind, memory=True):
+    """Map and first full paint in ms; with memory, the memory in MiB
+    RSS_AT_S after launch: RSS, USS, anonymous, mapped files, font files and
+    shared with the X server."""
+    program = Program(display, x, kind)
     map_ms = (program.mapped - program.launched) * 1000
     paint_ms = watch_first_paint(x, program)
     if not memory:
@@ -146,7 +173,7 @@ def start_up(display, x, exe, memory=True):
     time.sleep(max(0.0, program.launched + RSS_AT_S - time.monotonic()))
     m = xwindow.memory_kib(program.proc.pid)
     program.kill()
-    return (map_ms, paint_ms) + tuple(m[k] / MIB for k in ("rss", "anon", "file", "fonts", "shmem"))
+    return (map_ms, paint_ms) + tuple(m[k] / MIB for k in ("rss", "uss", "anon", "file", "fonts", "shmem"))
 
 
 def median(values):
@@ -158,40 +185,74 @@ def p90(values):
     return s[min(len(s) - 1, int(round(0.9 * (len(s) - 1))))]
 
 
-def row(what, value, unit, floor=None, target=None, met=None):
-    line = f"  {what:<44} {value:9.2f} {unit:<4}"
+def row(what, value, unit, floor=None, target=None, met=None, floor_name="floor"):
+    line = f"  {what:<46} {value:9.2f} {unit:<4}"
     if floor is not None:
-        line += f"  floor {floor:8.2f}  ratio {value / floor:5.2f}x"
+        line += f"  {floor_name} {floor:8.2f}  ratio {value / floor:5.2f}x"
     if target:
         line += f"  target {target}: {'met' if met else 'MISSED'}"
     print(line, flush=True)
 
 
-def bench_start_up(display, x, tutor, bare):
+SUMMARY = []
+
+
+def summary(what, tutor, other, ratio_goal, other_name):
+    """One line of the closing table: the tutor's figure, the other
+    program's, their ratio and the goal."""
+    ratio = tutor / other if other else float("inf")
+    SUMMARY.append((what, tutor, other, other_name, ratio, ratio_goal, ratio <= ratio_goal))
+
+
+def bench_start_up(display, x, tutor, bare, tipp):
+    kinds = [k for k in (bare, tutor, tipp) if k]
     print(f"start-up: {STARTS} launches each, taking turns, medians; memory: the first "
           f"{RSS_STARTS} of them", flush=True)
-    start_up(display, x, bare, memory=False)
-    start_up(display, x, tutor, memory=False)
-    results = {tutor: [], bare: []}
+    for k in kinds:
+        start_up(display, x, k, memory=False)
+    results = {k.name: [] for k in kinds}
     for i in range(STARTS):
-        for exe in (bare, tutor):
-            results[exe].append(start_up(display, x, exe, memory=i < RSS_STARTS))
-    t = [median(v) for v in zip(*(r[:2] for r in results[tutor]))]
-    b = [median(v) for v in zip(*(r[:2] for r in results[bare]))]
-    t += [median(v) for v in zip(*(r[2:] for r in results[tutor][:RSS_STARTS]))]
-    b += [median(v) for v in zip(*(r[2:] for r in results[bare][:RSS_STARTS]))]
-    row("launch to window mapped", t[0], "ms", b[0], "<= 1.3x", t[0] <= 1.3 * b[0])
-    row("launch to first full paint", t[1], "ms", b[1], "<= 2x", t[1] <= 2 * b[1])
-    row(f"RSS {RSS_AT_S:.0f} s after launch", t[2], "MiB", b[2], "<= 1.25x", t[2] <= 1.25 * b[2])
-    row("  of it anonymous (heap, stacks)", t[3], "MiB", b[3])
-    row("  of it mapped files", t[4], "MiB", b[4])
-    row("    of which font files", t[5], "MiB")
-    row("  of it shared with the X server", t[6], "MiB", b[6])
-    row(f"RSS {RSS_AT_S:.0f} s after launch less font files", t[2] - t[5], "MiB", b[2] - b[5])
-    quartiles = [statistics.quantiles(v, n=4) for v in zip(*(r[:2] for r in results[tutor]))]
+        for k in kinds:
+            results[k.name].append(start_up(display, x, k, memory=i < RSS_STARTS))
+
+    def medians(name):
+        r = results[name]
+        m = [median(v) for v in zip(*(x[:2] for x in r))]
+        m += [median(v) for v in zip(*(x[2:] for x in r[:RSS_STARTS]))]
+        return m
+
+    t, b = medians("tutor"), medians("floor")
+    row("launch to window mapped", t[0], "ms", b[0])
+    row("launch to first full paint", t[1], "ms", b[1], "<= 1.5x", t[1] <= 1.5 * b[1])
+    row(f"RSS {RSS_AT_S:.0f} s after launch", t[2], "MiB", b[2])
+    row(f"USS {RSS_AT_S:.0f} s after launch (private clean + dirty)", t[3], "MiB", b[3], "<= 1.25x",
+        t[3] <= 1.25 * b[3])
+    row("  RSS anonymous (heap, stacks)", t[4], "MiB", b[4])
+    row("  RSS of mapped files", t[5], "MiB", b[5])
+    row("    of which font files", t[6], "MiB")
+    row("  RSS shared with the X server", t[7], "MiB", b[7])
+    quartiles = [statistics.quantiles(v, n=4) for v in zip(*(r[:2] for r in results["tutor"]))]
     print(f"  (tutor's quartiles: map {quartiles[0][0]:.1f}-{quartiles[0][2]:.1f} ms, paint "
-          f"{quartiles[1][0]:.1f}-{quartiles[1][2]:.1f} ms; the floor draws no text and maps no font)",
-          flush=True)
+          f"{quartiles[1][0]:.1f}-{quartiles[1][2]:.1f} ms)", flush=True)
+    summary("launch to first full paint / floor's (ms)", t[1], b[1], 1.5, "floor")
+    summary("USS 3 s after launch / floor's (MiB)", t[3], b[3], 1.25, "floor")
+    if tipp:
+        p = medians("tipp10")
+        print("  TIPP10, the same way:", flush=True)
+        row("launch to window mapped", p[0], "ms", b[0])
+        row("launch to first full paint", p[1], "ms", b[1])
+        row(f"RSS {RSS_AT_S:.0f} s after launch", p[2], "MiB", b[2])
+        row(f"USS {RSS_AT_S:.0f} s after launch", p[3], "MiB", b[3])
+        row("  RSS of font files", p[6], "MiB")
+        print("  the tutor against TIPP10:", flush=True)
+        row("launch to window mapped", t[0], "ms", p[0], floor_name="TIPP10")
+        row("launch to first full paint, against its map", t[1], "ms", p[0], "< 1x", t[1] < p[0],
+            floor_name="TIPP10")
+        row(f"RSS {RSS_AT_S:.0f} s after launch", t[2], "MiB", p[2], "<= 1x", t[2] <= p[2],
+            floor_name="TIPP10")
+        row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", p[3], floor_name="TIPP10")
+        summary("launch to first full paint / TIPP10's map (ms)", t[1], p[0], 0.999, "TIPP10")
+        summary("RSS 3 s after launch / TIPP10's (MiB)", t[2], p[2], 1.0, "TIPP10")
 
 
 BASELINE_STARTS = 31
@@ -259,7 +320,8 @@ def bench_practice_file(display, x, tutor):
     row(f"RSS with the {PRACTICE_LINES}-line file loaded", loaded, "MiB")
     more = median(r[1]["rss"] - r[0]["rss"] for r in runs) / MIB
     row("more with the file loaded", more, "MiB", target="<= 15 MiB", met=more <= 15)
-    for part, what in (("anon", "anonymous"), ("fonts", "font files"), ("shmem", "shared with the X server")):
+    for part, what in (("uss", "private (USS)"), ("anon", "anonymous"), ("fonts", "font files"),
+                       ("shmem", "shared with the X server")):
         row(f"  of it {what}", median(r[1][part] - r[0][part] for r in runs) / MIB, "MiB")
 
 
@@ -280,31 +342,23 @@ def cpu_share(pids, seconds):
 
 def print_idle(what, share, target=None, met=None):
     ns, ticks, wakes = share
-    line = (f"  {what:<44} {ns:9.3f} %     (utime+stime {ticks:.1f} %, "
+    line = (f"  {what:<46} {ns:9.3f} %     (utime+stime {ticks:.1f} %, "
             f"{wakes:.1f} wake-ups/s)")
     if target:
         line += f"  target {target}: {'met' if met else 'MISSED'}"
     print(line, flush=True)
 
 
-def bench_idle(display, x, tutor, bare):
-    print(f"idle: CPU share over {IDLE_S:.0f} s", flush=True)
-    t = Program(display, x, tutor)
-    b = Program(display, x, bare)
+def bench_idle(display, x, tutor, bare, tipp):
+    print(f"idle: CPU share over {IDLE_S:.0f} s, the windows open side by side, no run", flush=True)
+    programs = [Program(display, x, k) for k in (tutor, bare, tipp) if k]
     time.sleep(1.0)
-    shares = cpu_share([t.proc.pid, b.proc.pid], IDLE_S)
-    t.kill()
-    b.kill()
-    print_idle("tutor, window open, no run", shares[t.proc.pid], "0 %",
-               shares[t.proc.pid][1] == 0)
-    print_idle("floor, window open", shares[b.proc.pid])
-
-
-def keyboard_grabber(x, program):
-    left, top, width, height = program.geometry
-    menu = height - CLIENT_HEIGHT
-    kx, ky, kw, kh = KEYBOARD
-    return x.grabber(left + kx, top + menu + ky, kw, kh)
+    shares = cpu_share([p.proc.pid for p in programs], IDLE_S)
+    for p in programs:
+        p.kill()
+    for p in programs:
+        print_idle(f"{p.kind.name}, window open, no run", shares[p.proc.pid],
+                   *(("0 %", shares[p.proc.pid][1] == 0) if p.kind.name == "tutor" else ()))
 
 
 def wait_change(grabber, before, timeout=1.0):
@@ -319,78 +373,176 @@ def wait_change(grabber, before, timeout=1.0):
             return None
 
 
-def bench_keystrokes(display, x, tutor):
-    print(f"keystroke to screen: {KEYSTROKES} keystrokes of a drill run, XTEST key press to "
-          "changed pixels of the keyboard picture", flush=True)
-    # 基本課程, the last drill lesson (351 positions): Alt+B, Up, Return.
-    lesson = 18
-    keys = [texts.key_of(s) for s in texts.positions("base", lesson)][:KEYSTROKES]
-    program = Program(display, x, tutor)
-    program.focus()
-    time.sleep(0.5)
-    display.xdotool("key", "--delay", "20", "alt+b", "Up", "Return")
-    program.wait_title("_" + texts.caption("base", lesson))
-    display.xdotool("key", "space")  # Start has the focus
-    time.sleep(0.5)
-    grabber = keyboard_grabber(x, program)
-    codes = {k: x.keycode(KEYSYMS.get(k, k)) for k in set(keys)}
-    press, release = [], []
-    missed = 0
-    for k in keys:
-        before = grabber.grab()
+class TutorRun:
+    """The tutor in a drill run: lesson 18 of 基本課程, keys known in advance."""
+    name = "tutor"
+
+    def __init__(self, display, x, kind):
+        self.display, self.x = display, x
+        self.lesson = 18
+        self.keys = [texts.key_of(s) for s in texts.positions("base", self.lesson)][:KEYSTROKES]
+        self.program = Program(display, x, kind)
+        self.program.focus()
+        time.sleep(0.5)
+        # 基本課程, the last drill lesson (351 positions): Alt+B, Up, Return.
+        display.xdotool("key", "--delay", "20", "alt+b", "Up", "Return")
+        self.program.wait_title("_" + texts.caption("base", self.lesson))
+        display.xdotool("key", "space")  # Start has the focus
+        time.sleep(0.5)
+        left, top, width, height = self.program.geometry
+        menu = height - CLIENT_HEIGHT
+        kx, ky, kw, kh = KEYBOARD
+        self.watch = self.program.grabber((kx, menu + ky, kw, kh))
+        self.codes = {k: x.keycode(KEYSYMS.get(k, k)) for k in set(self.keys)}
+        self.done = 0
+
+    def next_code(self):
+        k = self.keys[self.done]
+        self.done += 1
+        return self.codes[k]
+
+
+class PeerRun:
+    """TIPP10 in a run of its first lesson; each key read off its keyboard."""
+    name = "tipp10"
+
+    def __init__(self, display, x, kind):
+        self.display, self.x = display, x
+        self.program = Program(display, x, kind)
+        self.program.focus()
+        time.sleep(0.5)
+        whole = self.program.grabber((0, 0, self.program.geometry[2], self.program.geometry[3]))
+        before = whole.grab()
+        display.xdotool("key", "alt+s")  # Start Training, lesson 1 chosen
+        wait_change(whole, before, timeout=5)
+        time.sleep(0.5)
+        display.xdotool("key", "space")  # "Press space bar to start"
+        time.sleep(0.5)
+        self.whole = whole
+        self.watch = self.program.grabber(peer.WATCH)
+        self.codes = {k: x.keycode(k) for k in peer.KEY_POINTS}
+        self.done = 0
+
+    def next_code(self):
+        key = peer.next_key(self.whole.grab(), self.program.geometry[2])
+        if key is None:
+            raise RuntimeError("TIPP10 marks no single next key")
+        self.done += 1
+        return self.codes[key]
+
+
+def type_turn(run, count, press, release):
+    run.program.focus()
+    time.sleep(0.2)
+    x = run.x
+    for _ in range(count):
+        code = run.next_code()
+        before = run.watch.grab()
         t0 = time.perf_counter()
-        x.send_key(codes[k], True)
-        t1 = wait_change(grabber, before)
-        if t1 is None:
-            missed += 1
-        else:
+        x.send_key(code, True)
+        t1 = wait_change(run.watch, before)
+        if t1 is not None:
             press.append((t1 - t0) * 1000)
         time.sleep(0.02)
-        before = grabber.grab()
+        before = run.watch.grab()
         t0 = time.perf_counter()
-        x.send_key(codes[k], False)
-        t1 = wait_change(grabber, before)
+        x.send_key(code, False)
+        t1 = wait_change(run.watch, before, timeout=0.1)
         if t1 is not None:
             release.append((t1 - t0) * 1000)
-        time.sleep(0.02)
-    # One read of the region, for the resolution of the figures.
-    t = time.perf_counter()
-    for _ in range(50):
-        grabber.grab()
-    read_ms = (time.perf_counter() - t) / 50 * 1000
-    grabber.close()
-    m, p, worst = median(press), p90(press), max(press)
-    row("key press to changed pixels, median", m, "ms", target="< 2 ms", met=m < 2)
-    row("key press to changed pixels, 90th percentile", p, "ms", target="< 4 ms", met=p < 4)
-    row("key press to changed pixels, max", worst, "ms")
-    if release:
-        row("key release to changed pixels, median", median(release), "ms")
-    print(f"  ({len(press)} presses timed, {missed} without a change within 1 s; "
-          f"one read of the {KEYBOARD[2]}x{KEYBOARD[3]} region takes {read_ms:.2f} ms)", flush=True)
-    row(f"RSS after {KEYSTROKES} keystrokes of the run", xwindow.rss_kib(program.proc.pid) / MIB, "MiB")
+        time.sleep(0.03)
 
-    print(f"during the run, nobody typing: CPU share over {IDLE_S:.0f} s", flush=True)
+
+def bench_keystrokes(display, x, tutor, tipp):
+    runs = [TutorRun(display, x, tutor)]
+    if tipp:
+        runs.append(PeerRun(display, x, tipp))
+    names = " and ".join(r.name for r in runs)
+    print(f"keystroke to screen: {KEYSTROKES} keystrokes of a run in each of {names}, "
+          f"{KEY_TURN} at a time in turn; XTEST key press to the first changed pixel", flush=True)
+    press = {r.name: [] for r in runs}
+    release = {r.name: [] for r in runs}
+    for start in range(0, KEYSTROKES, KEY_TURN):
+        for r in runs:
+            type_turn(r, min(KEY_TURN, KEYSTROKES - start), press[r.name], release[r.name])
+    figures = {}
+    for r in runs:
+        p = press[r.name]
+        figures[r.name] = (median(p), p90(p), max(p))
+        print(f"  {r.name}: {len(p)} presses timed, {KEYSTROKES - len(p)} without a change within 1 s",
+              flush=True)
+        row(f"{r.name}: key press to changed pixels, median", median(p), "ms")
+        row(f"{r.name}: key press to changed pixels, p90", p90(p), "ms")
+        row(f"{r.name}: key press to changed pixels, max", max(p), "ms")
+        if release[r.name]:
+            row(f"{r.name}: key release to changed pixels, median", median(release[r.name]), "ms")
+    t = 50
+    read = runs[0].watch
+    started = time.perf_counter()
+    for _ in range(t):
+        read.grab()
+    print(f"  (one read of the tutor's {KEYBOARD[2]}x{KEYBOARD[3]} region takes "
+          f"{(time.perf_counter() - started) / t * 1000:.2f} ms)", flush=True)
+    if tipp:
+        tm, tp, _ = figures["tutor"]
+        pm, pp, _ = figures["tipp10"]
+        row("tutor against TIPP10: median", tm, "ms", pm, "<= 0.75x", tm <= 0.75 * pm, floor_name="TIPP10")
+        row("tutor against TIPP10: p90", tp, "ms", pp, "<= 0.75x", tp <= 0.75 * pp, floor_name="TIPP10")
+        summary("key press to screen, median / TIPP10's (ms)", tm, pm, 0.75, "TIPP10")
+        summary("key press to screen, p90 / TIPP10's (ms)", tp, pp, 0.75, "TIPP10")
+    for r in runs:
+        row(f"{r.name}: RSS after {r.done} keystrokes of the run",
+            xwindow.memory_kib(r.program.proc.pid)["rss"] / MIB, "MiB")
+
+    print(f"during the runs, nobody typing: CPU share over {IDLE_S:.0f} s, side by side", flush=True)
     time.sleep(0.5)
-    share = cpu_share([program.proc.pid], IDLE_S)[program.proc.pid]
-    print_idle("tutor, run in progress, no keys", share)
-    print("  (the clock ticks every 500 ms: 2 wake-ups/s are its floor)", flush=True)
-    program.kill()
+    shares = cpu_share([r.program.proc.pid for r in runs], IDLE_S)
+    for r in runs:
+        print_idle(f"{r.name}, run in progress, no keys", shares[r.program.proc.pid])
+    print("  (the tutor's clock ticks every 500 ms: 2 wake-ups/s are its floor)", flush=True)
+    if tipp:
+        summary("CPU in a run, nobody typing / TIPP10's (%)", shares[runs[0].program.proc.pid][0],
+                shares[runs[1].program.proc.pid][0], 1.0, "TIPP10")
+    for r in runs:
+        r.program.kill()
+
+
+def print_summary():
+    if not SUMMARY:
+        return
+    print("summary: the tutor against the floor and TIPP10, measured in this run", flush=True)
+    for what, tutor, other, name, ratio, goal, met in SUMMARY:
+        print(f"  {what:<50} {tutor:9.3f} vs {name} {other:9.3f}  {ratio:5.2f}x  "
+              f"goal <= {goal:g}x: {'met' if met else 'MISSED'}", flush=True)
 
 
 def main():
-    tutor, bare = (os.path.abspath(a) for a in sys.argv[1:3])
-    baseline = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
+    tutor_exe, bare_exe = (os.path.abspath(a) for a in sys.argv[1:3])
+    cache = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
+    baseline = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
+    tutor = Kind("tutor", [tutor_exe])
+    bare = Kind("floor", [bare_exe])
     with Bench() as display:
         x = xwindow.X(display.name)
+        home = None
         try:
-            bench_start_up(display, x, tutor, bare)
+            tipp = None
+            if cache and os.path.exists(peer.EXE):
+                home = peer.fresh_home(peer.prepare(cache, display.env(), x))
+                tipp = Kind("tipp10", [peer.EXE], peer.env_for(home))
+            else:
+                print("(TIPP10 is not installed: the tutor is measured against the floor only)", flush=True)
+            bench_start_up(display, x, tutor, bare, tipp)
             if baseline:
-                bench_against_baseline(display, x, tutor, baseline)
+                bench_against_baseline(display, x, tutor, Kind("before", [baseline]))
             bench_practice_file(display, x, tutor)
-            bench_keystrokes(display, x, tutor)
-            bench_idle(display, x, tutor, bare)
+            bench_keystrokes(display, x, tutor, tipp)
+            bench_idle(display, x, tutor, bare, tipp)
+            print_summary()
         finally:
             x.close()
+            if home:
+                shutil.rmtree(home, ignore_errors=True)
 
 
 if __name__ == "__main__":

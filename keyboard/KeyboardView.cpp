@@ -1,9 +1,11 @@
 #include "keyboard/KeyboardView.h"
 
 #include <QHash>
-#include <QImageReader>
+#include <QResource>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <algorithm>
 #include <array>
@@ -13,6 +15,7 @@
 #include "app/Fonts.h"
 #include "app/LaidOutText.h"
 #include "app/VbColor.h"
+#include "keyboard/PictureCache.h"
 
 using namespace KeyboardArt;
 
@@ -125,10 +128,17 @@ KeyboardView::KeyboardView(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("picKey"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kWidth, kHeight);
-    // The hands' size from the picture's header; the pictures themselves are
-    // decoded when the hands are first drawn, not at start-up.
-    const QSize left = QImageReader(QStringLiteral(":/quillory/hands/left-hand.png")).size();
-    m_handSize = left.isValid() ? left : QSize(228, 178);
+    // The hands' size from the picture's PNG header (width and height, big
+    // endian, at bytes 16 and 20); the pictures themselves are decoded when
+    // the hands are first drawn, not at start-up.
+    m_handSize = QSize(228, 178);
+    const QResource left(QStringLiteral(":/quillory/hands/left-hand.png"));
+    if (left.isValid() && !left.compressionAlgorithm() != QResource::NoCompression && left.size() >= 24) {
+        const uchar *h = left.data();
+        auto be32 = [h](int at) { return int(quint32(h[at]) << 24 | quint32(h[at + 1]) << 16 | quint32(h[at + 2]) << 8 | h[at + 3]); };
+        if (std::memcmp(h + 12, "IHDR", 4) == 0)
+            m_handSize = QSize(be32(16), be32(20));
+    }
 }
 
 // --- Key tops ----------------------------------------------------------------
@@ -145,7 +155,8 @@ KeyRect KeyboardView::keyTopRect(KeyNumber k) const
 
 void KeyboardView::moveKeyTop(KeyNumber k, int left, int top)
 {
-    apply(m_picture.moveKeyTop(k, left, top));
+    noteBefore(k);
+    applyToKey(k, m_picture.moveKeyTop(k, left, top));
     // A key top sinks by a pixel and comes back: it stays in the cells it
     // was filed in unless it goes further.
     const Item *it = m_picture.keyTop(k);
@@ -168,7 +179,8 @@ int KeyboardView::borderWidth(KeyNumber k) const
 
 void KeyboardView::setBorder(KeyNumber k, VbColor color, int width)
 {
-    apply(m_picture.setKeyBorder(k, color, width));
+    noteBefore(k);
+    applyToKey(k, m_picture.setKeyBorder(k, color, width));
 }
 
 VbColor KeyboardView::fillColor(KeyNumber k) const
@@ -179,7 +191,8 @@ VbColor KeyboardView::fillColor(KeyNumber k) const
 
 void KeyboardView::setFill(KeyNumber k, VbColor color)
 {
-    apply(m_picture.setKeyFill(k, color));
+    noteBefore(k);
+    applyToKey(k, m_picture.setKeyFill(k, color));
 }
 
 bool KeyboardView::isItemVisible(ItemRef ref) const
@@ -197,17 +210,21 @@ void KeyboardView::setItemVisible(ItemRef ref, bool visible)
 
 void KeyboardView::applyLayout(int option)
 {
+    m_screenKnown = false;
     apply(m_picture.applyLayout(option));
     m_gridStale = true;
+    m_keyCells = {};
 }
 
 void KeyboardView::matchBigEnterToEnterKey()
 {
+    m_screenKnown = false;
     apply(m_picture.matchBigEnterToEnterKey());
 }
 
 void KeyboardView::setHomeCaptionsVisible(bool visible)
 {
+    m_screenKnown = false;
     apply(m_picture.setHomeCaptionsVisible(visible));
 }
 
@@ -218,6 +235,51 @@ bool KeyboardView::homeCaptionsVisible() const
 
 // --- Rendering -----------------------------------------------------------------
 
+// A key's cell: where its key top is drawn at rest and sunk by a pixel, with
+// the pixel its edges shade around it. Every change of the key top inside
+// it repaints the whole cell, so that each of the key's few looks is kept
+// for one area.
+QRect KeyboardView::keyCell(KeyNumber k)
+{
+    if (k < 1 || k > kMaxKeyNumber)
+        return {};
+    QRect &cell = m_keyCells[k];
+    if (cell.isNull()) {
+        if (const Item *it = m_picture.keyTop(k))
+            cell = it->rect.adjusted(-1, -1, 2, 2).toAlignedRect() & rect();
+    }
+    return cell;
+}
+
+void KeyboardView::applyToKey(KeyNumber k, const Damage &damage)
+{
+    QRect changed;
+    for (const QRectF &r : damage)
+        changed |= r.toAlignedRect() & rect();
+    if (changed.isEmpty())
+        return;
+    const QRect cell = keyCell(k);
+    if (cell.contains(changed))
+        markStale(cell);
+    else
+        apply(damage);
+}
+
+void KeyboardView::noteBefore(KeyNumber k)
+{
+    // The key top as the screen shows it, kept until the next paint: that
+    // paint can keep the look it replaces.
+    const Item *it = m_picture.keyTop(k);
+    if (!it)
+        return;
+    const auto index = static_cast<int>(it - m_picture.items().data());
+    for (const auto &b : m_before) {
+        if (b.first == index)
+            return;
+    }
+    m_before.emplace_back(index, *it);
+}
+
 void KeyboardView::apply(const Damage &damage)
 {
     for (const QRectF &r : damage) {
@@ -225,14 +287,18 @@ void KeyboardView::apply(const Damage &damage)
         if (area.isEmpty())
             continue;
         markStale(area);
-        update(area);
     }
 }
 
 void KeyboardView::markStale(QRect area)
 {
     // One keystroke moves a key top by a pixel and changes its border: the
-    // overlapping areas are rendered once, as one rectangle, at the next paint.
+    // overlapping areas are rendered once, as one rectangle, at the next
+    // paint, and that whole rectangle is repainted.
+    for (const QRect &r : m_stale) {
+        if (r.contains(area))
+            return; // already to be repainted
+    }
     for (bool merged = true; merged;) {
         merged = false;
         for (auto it = m_stale.begin(); it != m_stale.end(); ++it) {
@@ -245,15 +311,16 @@ void KeyboardView::markStale(QRect area)
         }
     }
     m_stale.push_back(area);
+    update(area);
 }
 
 void KeyboardView::renderStale()
 {
     const std::vector<QRect> stale = std::exchange(m_stale, {});
     for (const QRect &area : stale) {
-        if (!restoreTile(m_base, 0, area)) {
+        if (!restoreTile(m_base, inBand(0, area), area)) {
             renderPicture(m_base, 0, area);
-            keepTile(m_base, 0, area);
+            keepTile(m_base, inBand(0, area), area);
         }
         if (m_handsDrawn)
             composeHands(area);
@@ -331,8 +398,14 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
             }
         }
         m_seen.assign(items.size(), 0);
+        m_nearAreas.clear();
         m_gridStale = false;
     }
+    // The same few areas come back keystroke after keystroke.
+    const quint64 key = (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
+                        | (quint64(quint16(area.width())) << 16) | quint16(area.height());
+    if (const auto known = m_nearAreas.constFind(key); known != m_nearAreas.constEnd())
+        return *known;
     ++m_query;
     m_near.clear();
     const QRect cells = cellsOf(area);
@@ -347,7 +420,9 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
         }
     }
     std::sort(m_near.begin(), m_near.end()); // painting order
-    return m_near;
+    if (m_nearAreas.size() >= 1024)
+        m_nearAreas.clear();
+    return *m_nearAreas.insert(key, m_near);
 }
 
 QRect KeyboardView::cellsOf(const QRect &r)
@@ -411,6 +486,24 @@ void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
     }
 }
 
+void KeyboardView::lookBefore(const QRect &area, const std::vector<ItemLook> &now, std::vector<ItemLook> &before) const
+{
+    // The look now, with each key top changed since the last paint as it
+    // was then: in the area or out of it, in painting order.
+    before = now;
+    const QRectF a(area);
+    for (const auto &[index, it] : m_before) {
+        const auto at = std::find_if(before.begin(), before.end(), [i = index](const ItemLook &l) { return l.index == i; });
+        if (at != before.end())
+            before.erase(at);
+        if (paintsOn(it, a)) {
+            const auto place = std::find_if(before.begin(), before.end(), [i = index](const ItemLook &l) { return l.index > i; });
+            before.insert(place, {static_cast<qint16>(index), static_cast<qint16>(it.penWidth), it.fill, it.pen,
+                                  it.shape == Shape::Line ? QRectF(it.line.p1(), it.line.p2()) : it.rect});
+        }
+    }
+}
+
 bool KeyboardView::keepsTiles(const QRect &area) const
 {
     // At a fractional density an area's edge cuts device pixels shared with
@@ -418,26 +511,54 @@ bool KeyboardView::keepsTiles(const QRect &area) const
     return area.width() * area.height() <= kMaxTileArea && m_tileDpr == qRound(m_tileDpr);
 }
 
-QRect KeyboardView::deviceRect(int top, const QRect &area) const
+QRect KeyboardView::deviceRect(QPoint at, const QRect &area) const
 {
     const int d = qRound(m_tileDpr);
-    return QRect(area.x() * d, (area.y() - top) * d, area.width() * d, area.height() * d);
+    return QRect(at, area.size() * d);
 }
 
-bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
+QPoint KeyboardView::inBand(int top, const QRect &area) const
+{
+    const int d = qRound(m_tileDpr);
+    return QPoint(area.x() * d, (area.y() - top) * d);
+}
+
+KeyboardView::Tile *KeyboardView::findTile(const QRect &area, const std::vector<ItemLook> &look)
+{
+    for (Tile &t : m_tiles) {
+        if (t.area == area && t.look == look)
+            return &t;
+    }
+    return nullptr;
+}
+
+bool KeyboardView::restoreTile(QImage &target, QPoint at, const QRect &area)
 {
     if (!keepsTiles(area))
         return false;
     lookOf(area, m_look);
-    for (Tile &t : m_tiles) {
-        if (t.area != area || t.look != m_look)
-            continue;
+    Tile *found = findTile(area, m_look);
+    if (!found)
+        return false;
+    decode(*found, target, at);
+    return true;
+}
+
+void KeyboardView::decode(Tile &t, QImage &target, QPoint at)
+{
+    {
+        const QRect &area = t.area;
         t.lastUse = ++m_tileClock;
-        const QRect d = deviceRect(top, area);
+        const QRect d = deviceRect(at, area);
         const int w = d.width();
         const uchar *run = t.pixels.data();
         uchar *const bits = target.bits();
         const qsizetype stride = target.bytesPerLine();
+        // Each row is spelled out in a buffer with room to spare, four
+        // pixels of a run at a time (a short run's extra pixels are
+        // overwritten by the next run), and copied out whole.
+        m_row.resize(std::size_t(w) + 4);
+        const QRgb *colours = t.colours.data();
         for (int y = 0; y < d.height(); ++y) {
             QRgb *line = reinterpret_cast<QRgb *>(bits + (d.y() + y) * stride) + d.x();
             if (t.colours.empty()) {
@@ -445,34 +566,47 @@ bool KeyboardView::restoreTile(QImage &target, int top, const QRect &area)
                 run += qsizetype(w) * 4;
                 continue;
             }
-            for (QRgb *end = line + w; line < end; run += 2) {
-                const QRgb c = t.colours[run[0]];
-                QRgb *const runEnd = line + run[1];
-                for (; line + 4 <= runEnd; line += 4) {
-                    line[0] = c;
-                    line[1] = c;
-                    line[2] = c;
-                    line[3] = c;
+            QRgb *out = m_row.data();
+            for (QRgb *const end = out + w; out < end;) {
+                const int op = *run++;
+                if (op < 128) {
+                    const QRgb c = colours[*run++];
+                    QRgb *const runEnd = out + op + 1;
+                    do {
+                        out[0] = c;
+                        out[1] = c;
+                        out[2] = c;
+                        out[3] = c;
+                        out += 4;
+                    } while (out < runEnd);
+                    out = runEnd;
+                } else {
+                    for (const uchar *const last = run + (op - 127); run < last; ++run)
+                        *out++ = colours[*run];
                 }
-                while (line < runEnd)
-                    *line++ = c;
             }
+            std::memcpy(line, m_row.data(), qsizetype(w) * 4);
         }
-        return true;
     }
-    return false;
 }
 
-void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
+void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area)
+{
+    keepTile(source, at, area, m_look);
+}
+
+void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, const std::vector<ItemLook> &look)
 {
     if (!keepsTiles(area))
         return;
     // restoreTile has just found the area's look missing. A key's area holds
     // a few flat colours and the shades of its edges and legends: mostly
-    // fewer than 256, kept as runs of one colour, each a colour's number in
-    // a table and a length.
-    const QRect d = deviceRect(top, area);
-    Tile t{area, m_look, {}, {}, ++m_tileClock};
+    // fewer than 256, kept as numbers in a table of colours, row by row in
+    // two kinds of pieces: a run of one colour (a byte n < 128 for n + 1
+    // pixels, then the colour's number) and pixels as they come (a byte
+    // 128 + n - 1 for n pixels, then their numbers).
+    const QRect d = deviceRect(at, area);
+    Tile t{area, look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
     std::array<std::pair<QRgb, int>, 1024> table{};
     auto numberOf = [&](QRgb c) {
@@ -487,21 +621,31 @@ void KeyboardView::keepTile(const QImage &source, int top, const QRect &area)
                 return table[h].second - 1;
         }
     };
+    constexpr int kLongRun = 4; // shorter runs are kept as single pixels
     bool indexed = true;
     for (int y = 0; y < d.height() && indexed; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
-        for (int x = 0; x < d.width();) {
+        qsizetype literal = -1; // where the open piece of single pixels starts
+        for (int x = 0; x < d.width() && indexed;) {
             int n = 1;
-            while (x + n < d.width() && n < 255 && line[x + n] == line[x])
+            while (x + n < d.width() && n < 128 && line[x + n] == line[x])
                 ++n;
             const int number = numberOf(line[x]);
-            if (number < 0) {
-                indexed = false;
-                break;
+            indexed = number >= 0;
+            if (n >= kLongRun) {
+                t.pixels.push_back(static_cast<uchar>(n - 1));
+                t.pixels.push_back(static_cast<uchar>(number));
+                literal = -1;
+                x += n;
+                continue;
             }
+            if (literal < 0 || t.pixels[literal] == 255) {
+                literal = static_cast<qsizetype>(t.pixels.size());
+                t.pixels.push_back(127);
+            }
+            ++t.pixels[literal];
             t.pixels.push_back(static_cast<uchar>(number));
-            t.pixels.push_back(static_cast<uchar>(n));
-            x += n;
+            ++x;
         }
     }
     if (!indexed) {
@@ -539,6 +683,8 @@ void KeyboardView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     if (m_handsDrawn) {
+        m_screenKnown = false;
+        m_before.clear();
         // The hands are drawn over a copy of the whole picture.
         ensureCanvas();
         renderStale();
@@ -547,17 +693,62 @@ void KeyboardView::paintEvent(QPaintEvent *event)
         return;
     }
     useDensity(devicePixelRatioF());
+    const QRegion &region = event->region();
+    if ((QRegion(rect()) - region).isEmpty()) {
+        paintWhole(p, region);
+        return;
+    }
     // The areas changed since the last paint, each in one piece (so that
     // its look can be kept and found again), then whatever else is exposed.
-    QRegion rest = event->region();
+    // Looks are kept from the screen only while it shows the whole picture
+    // as it was at the last paint; a paint of the whole picture onto the
+    // screen makes it so again.
+    m_keepFromScreen = m_screenKnown;
+    m_allOnScreen = true;
+    QRegion rest = region;
     for (const QRect &area : std::exchange(m_stale, {})) {
         if (rest.intersects(area)) {
-            showArea(p, area, true);
+            showArea(p, region, area, true);
             rest -= area;
+        } else {
+            m_allOnScreen = false;
         }
     }
     for (const QRect &part : coalesced(rest))
-        showArea(p, part, false);
+        showArea(p, region, part, false);
+    const bool whole = (QRegion(rect()) - region).isEmpty();
+    m_screenKnown = (m_screenKnown || whole) && m_allOnScreen;
+    m_keepFromScreen = false;
+    m_before.clear();
+}
+
+void KeyboardView::paintWhole(QPainter &p, const QRegion &region)
+{
+    // The whole picture: kept from an earlier run, or rendered (and kept).
+    m_stale.clear();
+    m_before.clear();
+    const QByteArray key = PictureCache::key(m_picture, m_tileDpr);
+    QImage picture = PictureCache::load(key);
+    if (picture.isNull() || picture.size() != (QSizeF(kWidth, kHeight) * m_tileDpr).toSize()) {
+        picture = pictureImage(kHeight, m_tileDpr);
+        renderPicture(picture, 0, rect());
+        if (!key.isEmpty()) {
+            // Written once the window is on the screen.
+            QTimer::singleShot(0, this, [key, picture] { PictureCache::save(key, picture); });
+        }
+    }
+    picture.setDevicePixelRatio(m_tileDpr);
+    QPoint onScreen;
+    if (QImage *screen = screenFor(p, region, rect(), onScreen)) {
+        for (int y = 0; y < picture.height(); ++y) {
+            std::memcpy(screen->scanLine(onScreen.y() + y) + qsizetype(onScreen.x()) * 4, picture.constScanLine(y),
+                        qsizetype(picture.width()) * 4);
+        }
+        m_screenKnown = true;
+    } else {
+        p.drawImage(QPointF(0, 0), picture);
+        m_screenKnown = false;
+    }
 }
 
 std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
@@ -583,8 +774,58 @@ std::vector<QRect> KeyboardView::coalesced(const QRegion &region)
     return parts;
 }
 
-void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
+QImage *KeyboardView::screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const
 {
+    // The paint goes to the window's image in memory (Qt's raster backing
+    // store), in a format whose opaque pixels have the picture's own bits,
+    // at whole device pixels: the area's pixels can be written there as
+    // they are. Qt would blend them one by one under a paint region of
+    // several rectangles, as a keystroke's is. Anything else is drawn.
+    QPaintEngine *engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !(QRegion(area) - region).isEmpty())
+        return nullptr;
+    auto *screen = dynamic_cast<QImage *>(engine->paintDevice());
+    if (!screen || !screen->isDetached() || m_tileDpr != qRound(m_tileDpr))
+        return nullptr;
+    switch (screen->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        break;
+    default:
+        return nullptr;
+    }
+    const QTransform t = p.deviceTransform();
+    const QPointF corner = t.map(QPointF(area.topLeft()));
+    if (t.type() > QTransform::TxScale || t.m11() != m_tileDpr || t.m22() != m_tileDpr
+        || corner != corner.toPoint())
+        return nullptr;
+    at = corner.toPoint();
+    if (!screen->rect().contains(deviceRect(at, area)))
+        return nullptr;
+    return screen;
+}
+
+void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep)
+{
+    QPoint onScreen;
+    QImage *screen = screenFor(p, region, area, onScreen);
+    if (screen && keep && keepsTiles(area)) {
+        lookOf(area, m_look);
+        // The look about to be replaced is on the screen: kept from there,
+        // it needs no rendering when the area looks that way again (a key
+        // marked as the next one goes back to its look at rest).
+        if (m_keepFromScreen && !m_before.empty()) {
+            lookBefore(area, m_look, m_lookBefore);
+            if (m_lookBefore != m_look && !findTile(area, m_lookBefore))
+                keepTile(*screen, onScreen, area, m_lookBefore);
+        }
+        if (Tile *t = findTile(area, m_look)) {
+            decode(*t, *screen, onScreen);
+            return;
+        }
+    }
+
     // Rendered into an image of whole rows of the picture, which holds every
     // outlined item that crosses the area from end to end: Qt cuts a thin
     // outline short at the image's edge and then shades it differently, so
@@ -612,25 +853,45 @@ void KeyboardView::showArea(QPainter &p, const QRect &area, bool keep)
         m_band = pictureImage(kBandRows, m_tileDpr);
     }
     const int top = rows.top();
-    if (!(keep && restoreTile(*band, top, area))) {
+    if (!(keep && !screen && restoreTile(*band, inBand(top, area), area))) {
         renderPicture(*band, top, area);
-        if (keep)
-            keepTile(*band, top, area);
+        if (keep) {
+            if (screen)
+                lookOf(area, m_look);
+            keepTile(*band, inBand(top, area), area);
+        }
     }
-    // The area's part of the band as an image of its own, drawn at a point:
-    // Qt copies it row by row where the paint's region is one rectangle.
-    const QRect source = (QRectF(area.x(), area.y() - top, area.width(), area.height()).toRect());
+    if (!screen)
+        m_allOnScreen = false;
     const int d = qRound(m_tileDpr);
-    if (d == m_tileDpr) {
-        QImage part(band->constScanLine(source.y() * d) + qsizetype(source.x()) * d * 4, source.width() * d,
-                    source.height() * d, band->bytesPerLine(), band->format());
+    if (screen) {
+        const QPoint from = inBand(top, area);
+        const qsizetype bytes = qsizetype(area.width()) * d * 4;
+        for (int y = 0; y < area.height() * d; ++y) {
+            std::memcpy(screen->scanLine(onScreen.y() + y) + qsizetype(onScreen.x()) * 4,
+                        band->constScanLine(from.y() + y) + qsizetype(from.x()) * 4, bytes);
+        }
+    } else if (d == m_tileDpr) {
+        // The area's part of the band as an image of its own, drawn at a
+        // point: Qt copies it row by row where the paint's region is one
+        // rectangle.
+        const QPoint from = inBand(top, area);
+        QImage part(band->constScanLine(from.y()) + qsizetype(from.x()) * 4, area.width() * d,
+                    area.height() * d, band->bytesPerLine(), band->format());
         part.setDevicePixelRatio(m_tileDpr);
         p.drawImage(area.topLeft(), part);
     } else {
         p.drawImage(QRectF(area), *band,
-                    QRectF(source.x() * m_tileDpr, source.y() * m_tileDpr, source.width() * m_tileDpr,
-                           source.height() * m_tileDpr));
+                    QRectF(area.x() * m_tileDpr, (area.y() - top) * m_tileDpr, area.width() * m_tileDpr,
+                           area.height() * m_tileDpr));
     }
+}
+
+void KeyboardView::hideEvent(QHideEvent *event)
+{
+    // What lay under the keyboard is drawn over its place on the screen.
+    m_screenKnown = false;
+    QWidget::hideEvent(event);
 }
 
 void KeyboardView::mouseReleaseEvent(QMouseEvent *event)

@@ -9,6 +9,7 @@
 // The hands are drawn over a copy of that image with the mask-then-sprite
 // raster operations, so moving them never redraws the keyboard.
 
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -62,6 +63,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     struct Sprite {
@@ -74,6 +76,9 @@ private:
     static constexpr int kBandRows = 64;
 
     void apply(const KeyboardArt::Damage &damage);
+    void applyToKey(KeyNumber k, const KeyboardArt::Damage &damage);
+    QRect keyCell(KeyNumber k);
+    void noteBefore(KeyNumber k);
     void markStale(QRect area);
     void renderStale();
     void ensureCanvas();
@@ -82,7 +87,9 @@ private:
     // Renders the area of the picture into target, whose first row is the
     // picture's row top.
     void renderPicture(QImage &target, int top, const QRect &area);
-    void showArea(QPainter &p, const QRect &area, bool keep);
+    void showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep);
+    void paintWhole(QPainter &p, const QRegion &region);
+    QImage *screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const;
     static std::vector<QRect> coalesced(const QRegion &region);
     void composeHands(const QRect &area);
     void loadSprites(qreal dpr);
@@ -100,8 +107,8 @@ private:
         QRectF place; // a shape's rectangle, a line's ends
         friend bool operator==(const ItemLook &, const ItemLook &) = default;
     };
-    // An area's pixels in one look: runs of one colour (its number in the
-    // table of colours, the run's length) row by row, or the pixels
+    // An area's pixels in one look: numbers in a table of colours, as runs
+    // of one colour and pieces of single pixels row by row, or the pixels
     // themselves when the area has more than 256 colours.
     struct Tile {
         QRect area;
@@ -113,14 +120,21 @@ private:
     };
     void lookOf(const QRect &area, std::vector<ItemLook> &look);
     // The items that may paint on an area, in painting order.
-    const std::vector<int> &nearItems(const QRect &area);
+    const std::vector<int> &nearItems(const QRect &area); // valid until the next call
     static QRect cellsOf(const QRect &r);
     static constexpr int kCell = 32;
     static constexpr qreal kFilingMargin = 4;
     bool keepsTiles(const QRect &area) const;
-    QRect deviceRect(int top, const QRect &area) const;
-    bool restoreTile(QImage &target, int top, const QRect &area);
-    void keepTile(const QImage &source, int top, const QRect &area);
+    // Device pixels of an area whose corner lies at a device point of an
+    // image, and the corner's place in a band whose first row is top.
+    QRect deviceRect(QPoint at, const QRect &area) const;
+    QPoint inBand(int top, const QRect &area) const;
+    Tile *findTile(const QRect &area, const std::vector<ItemLook> &look);
+    void decode(Tile &t, QImage &target, QPoint at);
+    bool restoreTile(QImage &target, QPoint at, const QRect &area);
+    void keepTile(const QImage &source, QPoint at, const QRect &area);
+    void keepTile(const QImage &source, QPoint at, const QRect &area, const std::vector<ItemLook> &look);
+    void lookBefore(const QRect &area, const std::vector<ItemLook> &now, std::vector<ItemLook> &before) const;
 
     KeyboardArt::KeyboardPicture m_picture;
     QImage m_band;  // a band of the picture, rendered to be shown
@@ -138,6 +152,15 @@ private:
     qsizetype m_tileBytes = 0;
     quint64 m_tileClock = 0;
     std::vector<ItemLook> m_look;      // the look of the area being rendered
+    std::vector<ItemLook> m_lookBefore; // and the look it replaces
+    // Key tops changed since the last paint, as they were; whether the
+    // screen shows the picture as it was then, everywhere.
+    std::vector<std::pair<int, KeyboardArt::Item>> m_before;
+    bool m_screenKnown = false;
+    bool m_keepFromScreen = false; // during a paint: m_screenKnown as it began
+    bool m_allOnScreen = true;     // during a paint: every part written to the screen
+    std::array<QRect, kMaxKeyNumber + 1> m_keyCells{};
+    std::vector<QRgb> m_row;           // a row of a kept look, spelled out
     // The items filed by the cells of a grid over the picture.
     std::vector<std::vector<qint16>> m_cells;
     std::vector<QRectF> m_filed; // each item's reach, with a margin, when it was filed
@@ -145,4 +168,5 @@ private:
     std::vector<quint32> m_seen;
     quint32 m_query = 0;
     std::vector<int> m_near;
+    QHash<quint64, std::vector<int>> m_nearAreas; // the items near each area asked about
 };

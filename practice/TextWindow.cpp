@@ -69,21 +69,42 @@ void TextSheet::updatePosition(int k)
 const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
 {
     // The symbols and echoes are a few dozen short strings, drawn again on
-    // every keystroke: each is laid out once for this resolution.
-    if (m_symbolDpi != logicalDpiY()) {
-        m_symbols.clear();
-        m_symbolDpi = logicalDpiY();
+    // every keystroke: each is laid out once for this resolution. Most are
+    // one character long.
+    auto layOut = [&] {
+        return LaidOutText(symbol, m_symbolFont, this, QSizeF(kTitleWidth, kCellHeight), Qt::AlignLeft | Qt::AlignTop);
+    };
+    if (symbol.size() == 1) {
+        // Zhuyin, tone marks and ASCII each have a table of their own.
+        const char16_t c = symbol.front().unicode();
+        LaidOutText *slot = nullptr;
+        if (c >= 0x3100 && c < 0x3130)
+            slot = &m_zhuyin[c - 0x3100];
+        else if (c >= 0x02C0 && c < 0x02E0)
+            slot = &m_tones[c - 0x02C0];
+        else if (c < 0x80)
+            slot = &m_ascii[c];
+        if (slot) {
+            if (slot->isNull())
+                *slot = layOut();
+            return *slot;
+        }
     }
     auto it = m_symbols.constFind(symbol);
-    if (it == m_symbols.constEnd()) {
-        it = m_symbols.insert(symbol, LaidOutText(symbol, m_symbolFont, this, QSizeF(kTitleWidth, kCellHeight),
-                                                  Qt::AlignLeft | Qt::AlignTop));
-    }
+    if (it == m_symbols.constEnd())
+        it = m_symbols.insert(symbol, layOut());
     return *it;
 }
 
 void TextSheet::paintEvent(QPaintEvent *event)
 {
+    if (m_symbolDpi != logicalDpiY()) {
+        m_symbols.clear();
+        m_zhuyin = {};
+        m_tones = {};
+        m_ascii = {};
+        m_symbolDpi = logicalDpiY();
+    }
     QPainter p(this);
     // Part by part: a cell that reaches into two parts is drawn into each
     // only once, its text never twice over itself.
@@ -155,7 +176,13 @@ TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("picWindowClient"));
-    picWd = new TextSheet(m_client);
+    // The sheet's last column lies under the scroll bar. The sheet scrolls in
+    // a view that ends where the scroll bar begins, so that nothing lies over
+    // the part of it that shows: Qt then scrolls by moving the pixels already
+    // drawn and paints only the line that comes into view.
+    m_view = new QWidget(m_client);
+    m_view->setObjectName(QStringLiteral("picWindowView"));
+    picWd = new TextSheet(m_view);
     picWd->setGeometry(0, 0, 753, 105);
 
     VScroll1 = new QScrollBar(Qt::Vertical, m_client);
@@ -179,4 +206,5 @@ void TextWindow::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
     m_client->setGeometry(contentsRect());
+    m_view->setGeometry(0, 0, VScroll1->x(), m_client->height());
 }

@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QHash>
+#include <array>
 
 #include "app/LaidOutText.h"
 
@@ -41,6 +42,10 @@ private:
     QFont m_wordFont;
     QFont m_symbolFont;
     QHash<QString, LaidOutText> m_symbols; // symbols and echoes, laid out
+    // Those one character long: Zhuyin symbols, tone marks and ASCII.
+    std::array<LaidOutText, 0x30> m_zhuyin{};
+    std::array<LaidOutText, 0x20> m_tones{};
+    std::array<LaidOutText, 0x80> m_ascii{};
     int m_symbolDpi = 0;
 };
 
@@ -66,4 +71,5 @@ protected:
 
 private:
     QWidget *m_client = nullptr; // the area inside the border
+    QWidget *m_view = nullptr;   // the part of it the sheet shows in, left of the scroll bar
 };

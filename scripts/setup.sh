@@ -45,6 +45,9 @@ BENCH_PACKAGES=(
   libxdamage1
   # instruction counts of a keystroke
   valgrind
+  # the peer the window figures are compared with, and the SQLite driver it
+  # keeps its lessons with
+  tipp10 libqt6sql6-sqlite
 )
 PACKAGE_PACKAGES=(
   dpkg-dev file lintian man-db

@@ -1,11 +1,12 @@
-"""The drawn keyboard in a real window: the three layouts chosen with the
-mouse, and the fingering chart chosen from the help menu, with the hands
-sliding onto the home row and going again at a click on the keyboard.
-Leaves a screenshot of each state."""
+"""The drawn keyboard in a real window: its picture kept between runs, the
+three layouts chosen with the mouse, and the fingering chart chosen from the
+help menu, with the hands sliding onto the home row and going again at a
+click on the keyboard. Leaves a screenshot of each state."""
 
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
@@ -140,5 +141,27 @@ def test(display, exe, shots):
         os.remove(os.path.join(shots, "root.png"))
 
 
+def test_kept_picture(display, exe, shots):
+    """The keyboard's picture kept from one run is the picture the next run
+    would draw: a first run draws and keeps it, a second shows the kept one."""
+    os.environ["XDG_CACHE_HOME"] = tempfile.mkdtemp(prefix="quillory-cache-")
+    crops = []
+    for run in ("drawn", "kept"):
+        with Tutor(display, exe) as t:
+            w = Window(display, t, shots)
+            time.sleep(0.5)
+            full, _ = w.shot(f"keyboard-{run}.png")
+            crops.append(w.keyboard_crop(full))
+        kept = os.path.join(os.environ["XDG_CACHE_HOME"], "Quillory", "keyboard.picture")
+        check(os.path.exists(kept), "the first run kept no picture of the keyboard")
+    check(crops[0] == crops[1], "the kept picture differs from the drawn one")
+    os.remove(os.path.join(shots, "root.png"))
+
+
+def test_both(display, exe, shots):
+    test_kept_picture(display, exe, shots)
+    test(display, exe, shots)
+
+
 if __name__ == "__main__":
-    main(test)
+    main(test_both)
