@@ -426,9 +426,6 @@ fault("lesson-parts-joined-with-blank", "practice/Lessons.cpp",
 fault("file-line-limit", "practice/PracticeFile.cpp",
       [("table.size() >= kMaxPracticeTokens ?", "table.size() > kMaxPracticeTokens ?")],
       "a file of 5001 lines accepted")
-fault("file-bom-kept", "practice/TextDecoding.cpp",
-      [("const QByteArrayView body = bom ? bytes.sliced(3) : bytes;", "const QByteArrayView body = bytes;")],
-      "a byte-order mark read as the first character")
 fault("file-name-slash", "practice/PracticeFile.cpp",
       [("    return path.mid(cut + 1);", "    return path.mid(cut);")],
       "the file name shown with its slash")
@@ -534,7 +531,7 @@ fault("border-centred-on-edge", "keyboard/KeyboardView.cpp",
       [("const QRectF r = it.rect.adjusted(w / 2, w / 2, -w / 2, -w / 2);", "const QRectF r = it.rect;")],
       "thick borders reach outside the key top")
 fault("change-not-rendered", "keyboard/KeyboardView.cpp",
-      [("        markStale(area);\n        update(area);", "        update(area);")],
+      [("            continue;\n        markStale(area);\n    }", "            continue;\n    }")],
       "changes to the keyboard never drawn")
 fault("hands-leave-trail", "keyboard/KeyboardView.cpp",
       [("            p.setCompositionMode(QPainter::CompositionMode_Source);\n            p.drawImage(QRectF(old), m_base, devicePixels(old));\n", "")],

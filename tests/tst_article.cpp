@@ -98,6 +98,32 @@ class TestArticle : public QObject {
     }
 
 private slots:
+    // Tab goes to the next reading to check, however close; punctuation is
+    // never one to review.
+    void readingsToCheckInTurn()
+    {
+        annotate::Annotation a;
+        a.lines.push_back({1, {}});
+        for (const char16_t *ch : {u"行", u"行", u"。", u"行"}) {
+            annotate::Item it;
+            it.text = QString::fromUtf16(ch);
+            const bool han = it.text != QStringLiteral("。");
+            it.kind = han ? annotate::Item::Kind::Han : annotate::Item::Kind::Shown;
+            if (han) {
+                it.reading = QStringLiteral("ㄒㄧㄥˊ");
+                it.candidates = {it.reading, QStringLiteral("ㄏㄤˊ")};
+            }
+            it.uncertain = true;
+            a.lines[0].items.push_back(it);
+        }
+        const ArticleDocument doc(a, QStringLiteral("x.txt"), QString());
+        QCOMPARE(doc.nextUncertain(-1, 1), 0);
+        QCOMPARE(doc.nextUncertain(0, 1), 1);
+        QCOMPARE(doc.nextUncertain(1, 1), 3);
+        QCOMPARE(doc.nextUncertain(3, -1), 1);
+        QVERIFY(!doc.isReviewable(2));
+    }
+
     void openedArticleIsReviewed()
     {
         FormHarness h;

@@ -48,6 +48,12 @@ private slots:
         std::setlocale(LC_ALL, saved.constData());
     }
 
+    // A letter with an accent is typed as the letter: é on the E key.
+    void accentedLettersBestFit()
+    {
+        QCOMPARE(Big5::encode(QStringLiteral("é")), QByteArray("e"));
+    }
+
     void decodeBig5()
     {
         // 中 is A4 A4, 文 is A4 E5, ㄅ is A3 74 in code page 950.

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "practice/TextLayout.h"
+#include "record/RecordedRun.h"
 #include "record/WeakKeyDrill.h"
 
 namespace {
@@ -98,7 +99,13 @@ private slots:
             distinct.insert(ch);
         }
         QVERIFY(needWeakest >= kDrillCharacters / 2);
+        for (KeyNumber k : weak) // every weak key is drilled
+            QVERIFY2(std::any_of(d.table.readings.begin(), d.table.readings.end(),
+                                 [&](const QString &r) { return needs(r, k); }), qPrintable(QString::number(k)));
         QVERIFY(distinct.size() >= 20); // not one character over and over
+
+        // The record lists its runs under the drill's name and keys.
+        QCOMPARE(TextRef::drill(d.keysCaption, d.table).label(), QStringLiteral("弱鍵練習") + caption);
 
         // It loads like a lesson.
         TokenTable table = d.table;

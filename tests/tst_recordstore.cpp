@@ -35,8 +35,9 @@ RecordedRun makeRun(const TextRef &text, qint64 startMs, int right, int wrong, q
     KeyStat b{49, right - 2, right - 2, wrong, msPerKey, {}};
     b.timesMs.assign(std::size_t(right - 2), msPerKey);
     r.keys = {b, KeyStat{50, 1, 1, 0, 100, {100}}, KeyStat{32, 1, 1, 0, 900, {900}}};
-    if (wrong)
-        r.confusions = {Confusion{49, 50, wrong}};
+    s.speedClass = 2;
+    if (wrong) // all but one of them ㄉ, the last ˇ (51)
+        r.confusions = {Confusion{49, 50, wrong - 1}, Confusion{49, 51, 1}};
     return r;
 }
 
@@ -111,7 +112,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("data/record.sqlite"));
         const TextRef lesson = TextRef::builtIn(Lessons::Menu::Base, 1);
-        const TextRef file = fileText(QStringLiteral("/home/learner/a, \"b\".txt"));
+        const TextRef file = fileText(QStringLiteral("/home/\"learner\"/a, b.txt"));
         {
             RecordStore store(path);
             store.record(makeRun(lesson, 1'000'000, 30, 2, 400)); // kept until the file is open
@@ -126,8 +127,11 @@ private slots:
         const auto runs = store.runs();
         QCOMPARE(runs.size(), std::size_t(3));
         QCOMPARE(runs[0].startedAt.toMSecsSinceEpoch(), qint64(3'000'000)); // newest first
-        QCOMPARE(runs[1].text.fileName, QStringLiteral("a, \"b\".txt"));
+        QCOMPARE(runs[1].text.fileName, QStringLiteral("a, b.txt"));
         QCOMPARE(runs[1].text.contentHash, file.contentHash);
+        TokenTable otherReadings;
+        otherReadings.append(QStringLiteral("包"), QStringLiteral("ㄅㄠˇ"));
+        QVERIFY(TextRef::file(file.path, otherReadings).contentHash != file.contentHash);
         QCOMPARE(runs[0].text.label(), lesson.label());
         QCOMPARE(runs[0].wrongCount, 4);
         QCOMPARE(runs[0].accuracy, std::optional<double>(30.0 / 34.0));
@@ -151,14 +155,15 @@ private slots:
         QCOMPARE(b.medianMs, 305); // the 10 ms bucket of 300 ms
         QCOMPARE(store.weakestKeys(10, 5).front().key, KeyNumber(49));
         QCOMPARE(store.totalKeystrokes(), qint64(74 + 6 + 6));
-        const auto confusions = store.topConfusions();
-        QCOMPARE(confusions.size(), std::size_t(1));
-        QCOMPARE(confusions[0].count, qint64(6));
+        const auto confusions = store.topConfusions(); // the most frequent first
+        QCOMPARE(confusions.size(), std::size_t(2));
+        QCOMPARE(std::tuple(confusions[0].typed, confusions[0].count), std::tuple(KeyNumber(50), qint64(4)));
+        QCOMPARE(std::tuple(confusions[1].typed, confusions[1].count), std::tuple(KeyNumber(51), qint64(2)));
 
         const RecordedRun details = store.runDetails(runs[0].id);
         QCOMPARE(details.keys.size(), std::size_t(3));
         QCOMPARE(details.keys[1].medianMs, 300);
-        QCOMPARE(details.confusions.at(0).count, qint64(4));
+        QCOMPARE(details.confusions.at(0).count, qint64(3));
 
         const QString csv = dir.filePath(QStringLiteral("runs.csv"));
         QVERIFY(store.exportCsv(csv));
@@ -166,7 +171,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
-        QVERIFY(lines[2].contains(QStringLiteral(",\"a, \"\"b\"\".txt\",")));
+        QVERIFY(lines[2].contains(QStringLiteral(",\"a, b.txt\",\"/home/\"\"learner\"\"/a, b.txt\",入門,")));
         QVERIFY(lines[3].endsWith(QStringLiteral(",3.00,88.24%")));
 
         QVERIFY(store.clear());
