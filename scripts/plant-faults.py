@@ -466,7 +466,8 @@ fault("underscore-key", "run/KeyMap.cpp",
       [("    case '_': return 45;", "    case '_': return 61;")],
       "_ marked on the = key")
 fault("caret-shift-side", "run/KeyMap.cpp",
-      [("    case '~': case '!': case '@': case '#': case '$': case '%':", "    case '~': case '!': case '@': case '#': case '$': case '%': case '^':")],
+      [("    case '~': case '!': case '@': case '#': case '$': case '%':\n        return ShiftSide::Right;\n    case '^': case '&':",
+        "    case '~': case '!': case '@': case '#': case '$': case '%': case '^':\n        return ShiftSide::Right;\n    case '&':")],
       "^ lights the right Shift")
 fault("keyup-semicolon", "run/KeyMap.cpp",
       [("    case 186: return 59;", "    case 186: return 39;")],

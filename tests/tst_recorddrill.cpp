@@ -99,9 +99,12 @@ private slots:
             distinct.insert(ch);
         }
         QVERIFY(needWeakest >= kDrillCharacters / 2);
-        for (KeyNumber k : weak) // every weak key is drilled
-            QVERIFY2(std::any_of(d.table.readings.begin(), d.table.readings.end(),
-                                 [&](const QString &r) { return needs(r, k); }), qPrintable(QString::number(k)));
+        // Every weak key is drilled, the least weak of three in at least 5 characters.
+        for (std::size_t r = 0; r < weak.size(); ++r) {
+            const auto n = std::count_if(d.table.readings.begin(), d.table.readings.end(),
+                                         [&](const QString &reading) { return needs(reading, weak[r]); });
+            QVERIFY2(n >= (r == 2 ? 5 : 1), qPrintable(QString::number(weak[r])));
+        }
         QVERIFY(distinct.size() >= 20); // not one character over and over
 
         // The record lists its runs under the drill's name and keys.
