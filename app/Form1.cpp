@@ -18,13 +18,13 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/AppInfo.h"
+#include "view/AppInfo.h"
 #include "app/CapsLock.h"
-#include "app/FontPages.h"
-#include "app/Fonts.h"
+#include "view/FontPages.h"
+#include "view/Fonts.h"
 #include "app/FrmSplash.h"
 #include "app/Shapes.h"
-#include "app/VbColor.h"
+#include "view/VbColor.h"
 #include "article/ArticleDocument.h"
 #include "article/ArticleReview.h"
 #include "keyboard/KeyboardView.h"

@@ -18,7 +18,7 @@
 
 #include "annotate/Annotator.h"
 #include "annotate/ChineseConverter.h"
-#include "app/AppInfo.h"
+#include "view/AppInfo.h"
 #include "article/ArticleDocument.h"
 #include "article/ArticleReview.h"
 #include "article/ArticleSource.h"

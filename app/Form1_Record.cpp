@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/AppInfo.h"
+#include "view/AppInfo.h"
 #include "record/RecordStore.h"
 #include "record/RecordWindow.h"
 #include "record/WeakKeyDrill.h"

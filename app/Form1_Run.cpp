@@ -18,7 +18,7 @@
 
 #include <algorithm>
 
-#include "app/AppInfo.h"
+#include "view/AppInfo.h"
 #include "app/CapsLock.h"
 #include "app/KeyCodes.h"
 #include "app/Shapes.h"

@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/AppInfo.h"
-#include "app/FontPages.h"
+#include "view/AppInfo.h"
+#include "view/FontPages.h"
 #include "app/FrmOpen.h"
 #include "practice/Lessons.h"
 #include "practice/PracticeFile.h"

@@ -12,7 +12,7 @@
 #include <QStorageInfo>
 #include <QStyle>
 
-#include "app/Fonts.h"
+#include "view/Fonts.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <QStyleOptionButton>
 #include <QUrl>
 
-#include "app/AppInfo.h"
-#include "app/Fonts.h"
+#include "view/AppInfo.h"
+#include "view/Fonts.h"
 
 namespace {
 

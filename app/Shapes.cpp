@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/VbColor.h"
+#include "view/VbColor.h"
 
 ShapeWidget::ShapeWidget(QWidget *parent) : QWidget(parent)
 {

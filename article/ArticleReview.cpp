@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include "app/Fonts.h"
+#include "view/Fonts.h"
 #include "article/ArticleDocument.h"
 #include "article/ZhuyinEntry.h"
 #include "practice/TextLayout.h"

@@ -18,7 +18,7 @@
 #include <map>
 #include <vector>
 
-#include "app/Fonts.h"
+#include "view/Fonts.h"
 #include "app/Form1.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/Lessons.h"

@@ -12,9 +12,9 @@
 #include <cstring>
 #include <utility>
 
-#include "app/Fonts.h"
-#include "app/LaidOutText.h"
-#include "app/VbColor.h"
+#include "view/Fonts.h"
+#include "view/LaidOutText.h"
+#include "view/VbColor.h"
 #include "keyboard/PictureCache.h"
 
 using namespace KeyboardArt;

@@ -15,7 +15,7 @@
 #include <array>
 #include <vector>
 
-#include "app/LaidOutText.h"
+#include "view/LaidOutText.h"
 #include "keyboard/KeyboardPicture.h"
 
 class KeyboardView : public QWidget {

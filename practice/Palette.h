@@ -1,6 +1,6 @@
 #pragma once
 // Colours as the platform writes them: 0x00BBGGRR (blue, green, red bytes).
-// Views convert them to QColor with toQColor() in app/VbColor.h.
+// Views convert them to QColor with toQColor() in view/VbColor.h.
 
 #include <QtGlobal>
 

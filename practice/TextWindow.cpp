@@ -4,9 +4,9 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 
-#include "app/Fonts.h"
-#include "app/LaidOutText.h"
-#include "app/VbColor.h"
+#include "view/Fonts.h"
+#include "view/LaidOutText.h"
+#include "view/VbColor.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QHash>
 #include <array>
 
-#include "app/LaidOutText.h"
+#include "view/LaidOutText.h"
 
 #include "practice/TextLayout.h"
 

@@ -12,8 +12,8 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "app/Fonts.h"
-#include "app/VbColor.h"
+#include "view/Fonts.h"
+#include "view/VbColor.h"
 
 using namespace KeyboardArt;
 

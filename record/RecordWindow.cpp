@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 #include <unordered_map>
 
-#include "app/AppInfo.h"
-#include "app/Fonts.h"
+#include "view/AppInfo.h"
+#include "view/Fonts.h"
 #include "record/HeatMapView.h"
 #include "record/RecordStore.h"
 #include "record/RunChart.h"

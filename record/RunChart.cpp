@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Fonts.h"
-#include "app/VbColor.h"
+#include "view/Fonts.h"
+#include "view/VbColor.h"
 #include "run/RunReport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "app/AppInfo.h"
+#include "view/AppInfo.h"
 #include "app/FrmSplash.h"
 
 class TestAboutBox : public QObject {

@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "annotate/Annotator.h"
-#include "app/VbColor.h"
+#include "view/VbColor.h"
 #include "article/ArticleDocument.h"
 #include "article/ArticleReview.h"
 #include "practice/Big5.h"

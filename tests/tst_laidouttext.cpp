@@ -1,8 +1,8 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "app/Fonts.h"
-#include "app/LaidOutText.h"
+#include "view/Fonts.h"
+#include "view/LaidOutText.h"
 
 // A caption laid out once must draw the pixels QPainter::drawText draws for
 // it, wherever its box is moved by whole pixels and at any density.

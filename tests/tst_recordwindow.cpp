@@ -12,7 +12,7 @@
 #include <QtTest>
 
 #include "FormTestUtil.h"
-#include "app/VbColor.h"
+#include "view/VbColor.h"
 #include "record/HeatMapView.h"
 #include "record/RecordStore.h"
 #include "record/RecordWindow.h"

@@ -6,8 +6,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/AppInfo.h"
-#include "app/Fonts.h"
+#include "view/AppInfo.h"
+#include "view/Fonts.h"
 #include "app/Shapes.h"
 #include "practice/Lessons.h"
 #include "practice/TextWindow.h"

@@ -1,4 +1,4 @@
-#include "app/LaidOutText.h"
+#include "view/LaidOutText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

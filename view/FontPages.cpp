@@ -1,4 +1,4 @@
-#include "app/FontPages.h"
+#include "view/FontPages.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/Fonts.h"
+#include "view/Fonts.h"
 
 #include <QFontDatabase>
 
