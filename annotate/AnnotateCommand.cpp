@@ -81,7 +81,7 @@ int runAnnotateCommand(const QStringList &arguments, std::FILE *out, std::FILE *
             const Item &it = line.items[k];
             if (!it.uncertain)
                 continue;
-            print(err, QStringLiteral("%1:%2: %3%4（%5）？ %6\n")
+            print(err, QStringLiteral("%1:%2: %3%4（%5）？也可讀 %6\n")
                            .arg(in)
                            .arg(line.sourceLine)
                            .arg(it.text, it.reading, a.phraseText({l, k}),

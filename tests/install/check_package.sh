@@ -12,6 +12,10 @@ for need in libqt6widgets6 libqt6gui6 libqt6core6 libicu72 qt6-qpa-plugins \
             fonts-arphic-ukai fonts-arphic-uming fonts-liberation; do
   grep -q "$need" <<<"$depends" || { echo "FAIL: the package does not depend on $need"; exit 1; }
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for want in libchewing3-data gcin-tables; do
+  grep -q "$want" <<<"$recommends" || { echo "FAIL: the package does not recommend $want"; exit 1; }
+done
 files=$(dpkg-deb -c "$deb")
 for f in usr/bin/quillory usr/share/applications/org.quillory.Quillory.desktop \
          usr/share/metainfo/org.quillory.Quillory.metainfo.xml \
