@@ -44,8 +44,11 @@ struct Item {
     QString text;         // one character (a surrogate pair stays whole);
                           // full-width Latin letters and digits become ASCII
     QString reading;      // the reading typed; empty when nothing is typed
-    QStringList candidates; // Han: every reading the tables list for the
-                            // character, the most likely first; includes reading
+    QStringList candidates; // Han: the readings to choose from, the chosen one
+                            // first, then the others the tables list for the
+                            // character (less readings only libchewing
+                            // lists and none of its phrases uses), the most
+                            // likely first
     bool uncertain = false; // several readings, none settled by a phrase or a
                             // correction: the learner should check it
     bool changed = false;   // the reading was picked by the learner (setReading)
@@ -145,6 +148,14 @@ public:
     // the tables when needed; without them every Han character is Shown and
     // error (when given) tells why.
     Annotation annotate(QStringView text, QString *error = nullptr);
+    // The same for a part of a longer text, annotated piece by piece:
+    // literary tells whether the whole is literary Chinese, firstLine is the
+    // number of the part's first line in the whole.
+    Annotation annotate(QStringView text, bool literary, qint32 firstLine, QString *error = nullptr);
+
+    // Whether a text is literary Chinese (verse, classical prose), which is
+    // read without the vernacular's neutral particles and tones.
+    static bool isLiteraryChinese(QStringView text);
 
     // Every reading the tables list for one character, the most likely
     // standalone reading first; empty for a character they do not know.
