@@ -13,8 +13,13 @@
 //   neutral tone when it stands alone, except grammatical particles, which are
 //   neutral at the end of a sentence;
 // - 一 and 不 keep their dictionary tones (ㄧ, ㄅㄨˋ), not the spoken sandhi;
-// - a compiled-in correction list (annotate/corrections.txt, each entry with
-//   its source) replaces table readings that are not the Taiwan standard.
+// - literary Chinese (verse, classical prose) is read without the
+//   vernacular's particles and neutral tones;
+// - a compiled-in correction list (assets/annotate/corrections.txt, each entry
+//   with its source) replaces table readings that are not the Taiwan
+//   standard, for phrases wherever they occur (inside longer ones too), for
+//   single readings of a character, and reads variant forms as their standard
+//   characters.
 //
 // Readings are written as in practice files: the Zhuyin letters, then the
 // tone mark; the first tone is unmarked ("ㄇㄚ", "ㄇㄚˊ", "ㄇㄚ˙").
@@ -123,7 +128,9 @@ struct AnnotatorTables; // the loaded tables and what is worked out from them
 // mapped on the first load(), annotate() or readings(). Not thread-safe.
 class Annotator {
 public:
-    // Where the tables are; installed() gives the Debian packages' paths.
+    // Where the tables are; installed() gives the Debian packages' paths, or
+    // those the environment names in QUILLORY_CHEWING_DIR and
+    // QUILLORY_GCIN_TABLE (a test can point them at a folder without data).
     struct Paths {
         QString chewingDir; // holds index_tree.dat and dictionary.dat
         QString gcinTable;  // pho.tab2
