@@ -37,7 +37,7 @@ BASELINE_EXE = $(shell test -x $(BASELINE)/build/app/quillory && echo $(BASELINE
 bench: baseline
 	./scripts/setup.sh bench
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup bench_record bench_record_window
+	cmake --build $(RELEASE) -j$(JOBS) --target quillory bare_window bench_layout bench_keyboard bench_keystroke bench_startup bench_record bench_record_window bench_annotate
 	@echo "== $$(date -u '+%Y-%m-%d %H:%M UTC'), $$(nproc) cores, $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $$(awk '/MemTotal/ {printf "%.1f GiB", $$2 / 1048576}' /proc/meminfo)"
 	@echo "== loading and laying out practice files"
 	$(RELEASE)/bench/bench_layout
@@ -53,6 +53,8 @@ bench: baseline
 	$(RELEASE)/bench/bench_record
 	@echo "== the record window over 10,000 runs"
 	QT_QPA_PLATFORM=offscreen $(RELEASE)/bench/bench_record_window $(RELEASE)/bench-records
+	@echo "== readings for plain text"
+	$(RELEASE)/bench/bench_annotate
 
 baseline:
 	@if git rev-parse -q --verify $(BASELINE_REF)^{commit} >/dev/null; then \
@@ -82,13 +84,14 @@ test-asan:
 	  ctest --output-on-failure -j$(JOBS) -L 'unit|widget'
 
 # libFuzzer (clang) on the practice-file reader, the lesson splitter, the
-# layout and the run, $(FUZZ_SECONDS) seconds each; a crash stops the target.
+# layout, the run and the annotator, $(FUZZ_SECONDS) seconds each; a crash
+# stops the target.
 test-fuzz:
 	./scripts/setup.sh fuzz
 	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DQUILLORY_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(FUZZ) --target fuzz_practicefile fuzz_splitlesson fuzz_run
-	@for t in fuzz_practicefile fuzz_splitlesson fuzz_run; do \
+	cmake --build $(FUZZ) --target fuzz_practicefile fuzz_splitlesson fuzz_run fuzz_annotate
+	@for t in fuzz_practicefile fuzz_splitlesson fuzz_run fuzz_annotate; do \
 	  mkdir -p $(FUZZ)/corpus/$$t; \
 	  cp -n tests/fuzz/corpus/$$t/* $(FUZZ)/corpus/$$t/ 2>/dev/null || true; \
 	  echo "== $$t"; \

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include "annotate/Annotator.h"
 #include "practice/PracticeFile.h"
@@ -52,44 +53,90 @@ int runAnnotateCommand(const QStringList &arguments, std::FILE *out, std::FILE *
     if (text.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBF\xBD"))
         return fail(QStringLiteral("無法辨識文字的編碼（不是 UTF-8，也不是 Big5）。"));
 
+    // The output: OUT replaced only when everything is written, or stdout.
+    QSaveFile file(arguments.value(2));
+    const bool toFile = arguments.size() == 3;
+    auto cannotWrite = [&] {
+        print(err, QStringLiteral("%1：無法寫入（%2）。\n").arg(arguments[2], file.errorString()));
+        return false;
+    };
+    if (toFile && !file.open(QIODevice::WriteOnly))
+        return cannotWrite(), 1;
+    auto stream = [&](QByteArray &bytes) {
+        if (toFile) {
+            if (file.write(bytes) != bytes.size())
+                return cannotWrite();
+        } else if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) != size_t(bytes.size())) {
+            return false;
+        }
+        bytes.clear();
+        return true;
+    };
+    auto finish = [&] {
+        if (toFile)
+            return file.commit() || cannotWrite();
+        return std::fflush(out) == 0;
+    };
+    auto write = [&](QByteArray bytes) { return stream(bytes) && finish(); };
+
+    // A file that already is a practice file is written out as it is.
+    if (looksLikePracticeFile(text)) {
+        print(err, QStringLiteral("%1：已經是打字檔，照原樣寫出。\n").arg(in));
+        return write(text.toUtf8()) ? 0 : 1;
+    }
+
     Annotator &annotator = Annotator::shared();
     QString error;
     if (!annotator.load(&error)) {
         print(err, error + QLatin1Char('\n'));
         return 1;
     }
-    const Annotation a = annotator.annotate(text);
-    if (!a.hasSomethingToType())
-        return fail(QStringLiteral("沒有可以打的字。"));
 
-    const QByteArray practice = toPracticeFileText(a).toUtf8();
-    if (arguments.size() == 3) {
-        QFile o(arguments[2]);
-        if (!o.open(QIODevice::WriteOnly | QIODevice::Truncate) || o.write(practice) != practice.size()
-            || !o.flush()) {
-            print(err, QStringLiteral("%1：無法寫入（%2）。\n").arg(arguments[2], o.errorString()));
+    // Annotated a few thousand lines at a time, so that a long text needs no
+    // more memory than a short one; the output waits only until the first
+    // character to type is found.
+    const bool literary = Annotator::isLiteraryChinese(text);
+    constexpr int kLinesAtATime = 2000;
+    qsizetype typed = 0;
+    bool paragraphs = false;
+    QByteArray pending;
+    qint32 firstLine = 1;
+    for (qsizetype begin = 0; begin < text.size();) {
+        qsizetype end = begin;
+        int lines = 0;
+        while (end < text.size() && lines < kLinesAtATime)
+            lines += text[end++] == u'\n';
+        const Annotation a = annotator.annotate(QStringView(text).mid(begin, end - begin), literary, firstLine);
+        firstLine += lines;
+        begin = end;
+        if (a.lines.empty())
+            continue;
+        if (paragraphs)
+            pending += "\xE3\x80\x80\n"; // a full-width space: a paragraph break
+        paragraphs = true;
+        pending += toPracticeFileText(a).toUtf8();
+        typed += a.typedCount();
+        if (typed > 0 && !stream(pending))
             return 1;
-        }
-    } else {
-        std::fwrite(practice.constData(), 1, size_t(practice.size()), out);
-        std::fflush(out);
-    }
-
-    // Readings to check, with the lines they are on.
-    for (qint32 l = 0; l < qint32(a.lines.size()); ++l) {
-        const Line &line = a.lines[l];
-        for (qint32 k = 0; k < qint32(line.items.size()); ++k) {
-            const Item &it = line.items[k];
-            if (!it.uncertain)
-                continue;
-            print(err, QStringLiteral("%1:%2: %3%4（%5）？ %6\n")
-                           .arg(in)
-                           .arg(line.sourceLine)
-                           .arg(it.text, it.reading, a.phraseText({l, k}),
-                                it.candidates.mid(1).join(QLatin1Char(' '))));
+        // Readings to check, with the lines they are on.
+        for (qint32 l = 0; l < qint32(a.lines.size()); ++l) {
+            const Line &line = a.lines[l];
+            for (qint32 k = 0; k < qint32(line.items.size()); ++k) {
+                const Item &it = line.items[k];
+                if (!it.uncertain)
+                    continue;
+                const QString others = it.candidates.mid(1).join(QLatin1Char(' '));
+                print(err, QStringLiteral("%1:%2: %3%4（%5）？%6\n")
+                               .arg(in)
+                               .arg(line.sourceLine)
+                               .arg(it.text, it.reading, a.phraseText({l, k}),
+                                    others.isEmpty() ? QString() : QStringLiteral("也可讀 ") + others));
+            }
         }
     }
-    return 0;
+    if (typed == 0)
+        return fail(QStringLiteral("沒有可以打的字。"));
+    return finish() ? 0 : 1;
 }
 
 } // namespace annotate

@@ -20,7 +20,8 @@ struct CharInfo {
     std::vector<CharReading> readings; // substitutions made
     std::vector<Phone> ranked;         // for standing alone, a neutral tone last
     std::vector<Phone> rankedNeutral;  // the same, a neutral tone allowed
-    QStringList candidates;            // rankedNeutral as text
+    QStringList candidates;            // rankedNeutral as text, less the readings
+                                       // only libchewing lists and none of its phrases uses
     QString text;
 };
 
@@ -184,8 +185,12 @@ const CharInfo &AnnotatorTables::info(char32_t c)
     ci.readings = standardReadings(*readings, *corrections, c);
     ci.ranked = rankedReadings(ci.readings, false);
     ci.rankedNeutral = rankedReadings(ci.readings, true);
-    for (Phone p : ci.rankedNeutral)
-        ci.candidates << text(p);
+    for (Phone p : ci.rankedNeutral) {
+        const auto r = std::find_if(ci.readings.begin(), ci.readings.end(),
+                                    [p](const CharReading &x) { return x.phone == p; });
+        if (r->phrases > 0 || r->gcin)
+            ci.candidates << text(p);
+    }
     ci.text = QString::fromUcs4(&c, 1);
     return chars.emplace(c, std::move(ci)).first->second;
 }
@@ -716,16 +721,26 @@ bool isInvisible(char32_t c)
 
 } // namespace
 
+bool Annotator::isLiteraryChinese(QStringView text)
+{
+    return isLiterary(text);
+}
+
 Annotation Annotator::annotate(QStringView text, QString *error)
+{
+    return annotate(text, isLiterary(text), 1, error);
+}
+
+Annotation Annotator::annotate(QStringView text, bool literary, qint32 firstLine, QString *error)
 {
     Annotation result;
     const bool loaded = load(error);
     std::unique_ptr<RunReader> reader;
     if (loaded)
-        reader = std::make_unique<RunReader>(*m_tables, isLiterary(text));
+        reader = std::make_unique<RunReader>(*m_tables, literary);
 
     std::vector<Cell> cells;
-    qint32 lineNumber = 0;
+    qint32 lineNumber = firstLine - 1;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
@@ -798,7 +813,7 @@ Annotation Annotator::annotate(QStringView text, QString *error)
                 it.phraseBegin = cell.phraseBegin;
                 it.phraseLength = cell.phraseLength;
                 // The reading chosen first, then the others, most likely first.
-                if (!ci.rankedNeutral.empty() && ci.rankedNeutral.front() == cell.phone) {
+                if (!ci.candidates.isEmpty() && ci.candidates.front() == it.reading) {
                     it.candidates = ci.candidates;
                 } else {
                     it.candidates.reserve(ci.candidates.size() + 1);

@@ -13,8 +13,13 @@
 //   neutral tone when it stands alone, except grammatical particles, which are
 //   neutral at the end of a sentence;
 // - 一 and 不 keep their dictionary tones (ㄧ, ㄅㄨˋ), not the spoken sandhi;
-// - a compiled-in correction list (annotate/corrections.txt, each entry with
-//   its source) replaces table readings that are not the Taiwan standard.
+// - literary Chinese (verse, classical prose) is read without the
+//   vernacular's particles and neutral tones;
+// - a compiled-in correction list (assets/annotate/corrections.txt, each entry
+//   with its source) replaces table readings that are not the Taiwan
+//   standard, for phrases wherever they occur (inside longer ones too), for
+//   single readings of a character, and reads variant forms as their standard
+//   characters.
 //
 // Readings are written as in practice files: the Zhuyin letters, then the
 // tone mark; the first tone is unmarked ("ㄇㄚ", "ㄇㄚˊ", "ㄇㄚ˙").
@@ -44,8 +49,11 @@ struct Item {
     QString text;         // one character (a surrogate pair stays whole);
                           // full-width Latin letters and digits become ASCII
     QString reading;      // the reading typed; empty when nothing is typed
-    QStringList candidates; // Han: every reading the tables list for the
-                            // character, the most likely first; includes reading
+    QStringList candidates; // Han: the readings to choose from, the chosen one
+                            // first, then the others the tables list for the
+                            // character (less readings only libchewing
+                            // lists and none of its phrases uses), the most
+                            // likely first
     bool uncertain = false; // several readings, none settled by a phrase or a
                             // correction: the learner should check it
     bool changed = false;   // the reading was picked by the learner (setReading)
@@ -120,7 +128,9 @@ struct AnnotatorTables; // the loaded tables and what is worked out from them
 // mapped on the first load(), annotate() or readings(). Not thread-safe.
 class Annotator {
 public:
-    // Where the tables are; installed() gives the Debian packages' paths.
+    // Where the tables are; installed() gives the Debian packages' paths, or
+    // those the environment names in QUILLORY_CHEWING_DIR and
+    // QUILLORY_GCIN_TABLE (a test can point them at a folder without data).
     struct Paths {
         QString chewingDir; // holds index_tree.dat and dictionary.dat
         QString gcinTable;  // pho.tab2
@@ -145,6 +155,14 @@ public:
     // the tables when needed; without them every Han character is Shown and
     // error (when given) tells why.
     Annotation annotate(QStringView text, QString *error = nullptr);
+    // The same for a part of a longer text, annotated piece by piece:
+    // literary tells whether the whole is literary Chinese, firstLine is the
+    // number of the part's first line in the whole.
+    Annotation annotate(QStringView text, bool literary, qint32 firstLine, QString *error = nullptr);
+
+    // Whether a text is literary Chinese (verse, classical prose), which is
+    // read without the vernacular's neutral particles and tones.
+    static bool isLiteraryChinese(QStringView text);
 
     // Every reading the tables list for one character, the most likely
     // standalone reading first; empty for a character they do not know.

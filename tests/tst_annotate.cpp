@@ -374,6 +374,22 @@ void TestAnnotate::commandLine()
     QVERIFY(r.out.isEmpty());
     QCOMPARE(ReadPracticeFile(dir.filePath(u"out.txt"_qs)).table.chars, toTokenTable(a).chars);
 
+    // A long text is annotated piece by piece as it would be whole.
+    QString longText;
+    for (int i = 0; i < 4100; ++i)
+        longText += i % 3 ? u"天氣很好。\n"_qs : u"路很長\n\n"_qs;
+    write(u"long.txt"_qs, longText.toUtf8());
+    r = runCommand({u"--annotate"_qs, dir.filePath(u"long.txt"_qs)});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, toPracticeFileText(m_annotator.annotate(longText)));
+    QVERIFY(r.err.contains(dir.filePath(u"long.txt:5465:"_qs)));
+
+    // A practice file is written out as it is.
+    write(u"practice.txt"_qs, Big5::encode(u"中ㄓㄨㄥ\r\n，\r\n"_qs));
+    r = runCommand({u"--annotate"_qs, dir.filePath(u"practice.txt"_qs)});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, u"中ㄓㄨㄥ\r\n，\r\n"_qs);
+
     write(u"marks.txt"_qs, "\xE3\x80\x82 ...\n\n");
     for (auto [args, status, reason] :
          {std::tuple{QStringList{u"--annotate"_qs, dir.filePath(u"none.txt"_qs)}, 1, u"找不到"_qs},
