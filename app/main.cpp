@@ -3,6 +3,7 @@
 
 #include "annotate/AnnotateCommand.h"
 #include "app/Form1.h"
+#include "view/AppStyle.h"
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
                                             .arg(QUILLORY_VERSION_MINOR)
                                             .arg(QUILLORY_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("org.quillory.Quillory"));
+    QApplication::setStyle(makeAppStyle());
 
     Form1 form;
     form.show();

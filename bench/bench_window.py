@@ -20,7 +20,9 @@ an empty Qt main window built in the same tree (the floor) and with TIPP10
                taking turns.
 
 Usage: bench_window.py QUILLORY BARE_WINDOW [TIPP10_SETTINGS_CACHE [BASELINE]]
-(BENCH_QUICK=1 in the environment: fewer launches and keystrokes, for a try.)
+(BENCH_QUICK=1 in the environment: fewer launches and keystrokes, for a try;
+BENCH_ONLY="keys start" and so on: only those of start, baseline, file, keys,
+idle.)
 Prints figures and ratios; asserts nothing about them."""
 
 import os
@@ -204,8 +206,8 @@ def summary(what, tutor, other, ratio_goal, other_name):
     SUMMARY.append((what, tutor, other, other_name, ratio, ratio_goal, ratio <= ratio_goal))
 
 
-def bench_start_up(display, x, tutor, bare, tipp):
-    kinds = [k for k in (bare, tutor, tipp) if k]
+def bench_start_up(display, x, tutor, bare, tipp, text):
+    kinds = [k for k in (bare, text, tutor, tipp) if k]
     print(f"start-up: {STARTS} launches each, taking turns, medians; memory: the first "
           f"{RSS_STARTS} of them", flush=True)
     for k in kinds:
@@ -253,6 +255,24 @@ def bench_start_up(display, x, tutor, bare, tipp):
         row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", p[3], floor_name="TIPP10")
         summary("launch to first full paint / TIPP10's map (ms)", t[1], p[0], 0.999, "TIPP10")
         summary("RSS 3 s after launch / TIPP10's (MiB)", t[2], p[2], 1.0, "TIPP10")
+    w = medians("text")
+    print("  the floor with the first screen's writing (bare_window --text: Chinese menu titles, "
+          "a Kai line, figures):", flush=True)
+    row("launch to window mapped", w[0], "ms", b[0])
+    row("launch to first full paint", w[1], "ms", b[1])
+    row(f"USS {RSS_AT_S:.0f} s after launch", w[3], "MiB", b[3])
+    row("  RSS anonymous (heap, stacks)", w[4], "MiB", b[4])
+    row("  RSS of mapped files", w[5], "MiB", b[5])
+    row("    of which font files", w[6], "MiB")
+    row(f"USS {RSS_AT_S:.0f} s after launch less the font files", w[3] - w[6], "MiB", b[3])
+    print("  the tutor against the floor with that writing:", flush=True)
+    row("launch to first full paint", t[1], "ms", w[1], floor_name="text")
+    row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", w[3], floor_name="text")
+    row(f"USS {RSS_AT_S:.0f} s after launch, both less the font files", t[3] - t[6], "MiB", w[3] - w[6],
+        floor_name="text")
+    print(f"  of the tutor's USS above the empty window ({t[3] - b[3]:.2f} MiB), the writing alone "
+          f"takes {w[3] - b[3]:.2f} MiB; of its first paint above it ({t[1] - b[1]:.1f} ms), "
+          f"{w[1] - b[1]:.1f} ms", flush=True)
 
 
 BASELINE_STARTS = 31
@@ -431,6 +451,27 @@ class PeerRun:
         return self.codes[key]
 
 
+class FloorRun:
+    """The floor's window with --keys: every key press fills one cell inside
+    the region watched in the tutor, every release clears it."""
+    name = "floor"
+
+    def __init__(self, display, x, kind):
+        self.display, self.x = display, x
+        self.program = Program(display, x, kind)
+        self.program.focus()
+        time.sleep(0.5)
+        left, top, width, height = self.program.geometry
+        kx, ky, kw, kh = KEYBOARD
+        self.watch = self.program.grabber((kx, height - CLIENT_HEIGHT + ky, kw, kh))
+        self.code = x.keycode("a")
+        self.done = 0
+
+    def next_code(self):
+        self.done += 1
+        return self.code
+
+
 def type_turn(run, count, press, release):
     run.program.focus()
     time.sleep(0.2)
@@ -453,10 +494,11 @@ def type_turn(run, count, press, release):
         time.sleep(0.03)
 
 
-def bench_keystrokes(display, x, tutor, tipp):
+def bench_keystrokes(display, x, tutor, bare, tipp):
     runs = [TutorRun(display, x, tutor)]
     if tipp:
         runs.append(PeerRun(display, x, tipp))
+    runs.append(FloorRun(display, x, Kind("floor", bare.argv + ["--keys"])))
     names = " and ".join(r.name for r in runs)
     print(f"keystroke to screen: {KEYSTROKES} keystrokes of a run in each of {names}, "
           f"{KEY_TURN} at a time in turn; XTEST key press to the first changed pixel", flush=True)
@@ -490,6 +532,14 @@ def bench_keystrokes(display, x, tutor, tipp):
         row("tutor against TIPP10: p90", tp, "ms", pp, "<= 0.75x", tp <= 0.75 * pp, floor_name="TIPP10")
         summary("key press to screen, median / TIPP10's (ms)", tm, pm, 0.75, "TIPP10")
         summary("key press to screen, p90 / TIPP10's (ms)", tp, pp, 0.75, "TIPP10")
+    fm, fp, _ = figures["floor"]
+    for r in runs[:-1]:
+        m, p, _ = figures[r.name]
+        row(f"{r.name} against the floor: median", m, "ms", fm)
+        row(f"{r.name} against the floor: p90", p, "ms", fp)
+    if tipp:
+        print(f"  above the floor, median: tutor {tm - fm:+.2f} ms, TIPP10 {pm - fm:+.2f} ms; "
+              f"the floor alone is {fm / pm:.2f}x TIPP10's median", flush=True)
     for r in runs:
         row(f"{r.name}: RSS after {r.done} keystrokes of the run",
             xwindow.memory_kib(r.program.proc.pid)["rss"] / MIB, "MiB")
@@ -532,12 +582,17 @@ def main():
                 tipp = Kind("tipp10", [peer.EXE], peer.env_for(home))
             else:
                 print("(TIPP10 is not installed: the tutor is measured against the floor only)", flush=True)
-            bench_start_up(display, x, tutor, bare, tipp)
-            if baseline:
+            only = os.environ.get("BENCH_ONLY", "start baseline file keys idle").split()
+            if "start" in only:
+                bench_start_up(display, x, tutor, bare, tipp, Kind("text", bare.argv + ["--text"]))
+            if baseline and "baseline" in only:
                 bench_against_baseline(display, x, tutor, Kind("before", [baseline]))
-            bench_practice_file(display, x, tutor)
-            bench_keystrokes(display, x, tutor, tipp)
-            bench_idle(display, x, tutor, bare, tipp)
+            if "file" in only:
+                bench_practice_file(display, x, tutor)
+            if "keys" in only:
+                bench_keystrokes(display, x, tutor, bare, tipp)
+            if "idle" in only:
+                bench_idle(display, x, tutor, bare, tipp)
             print_summary()
         finally:
             x.close()
