@@ -2,26 +2,66 @@
 
 #include <opencc.h>
 
+#include <QLibrary>
 #include <QList>
 #include <functional>
 
 namespace annotate {
+
+namespace {
+
+// OpenCC is loaded the first time a text is converted, not when the program
+// starts: most sessions never convert anything, and the library with its
+// dictionary engine would cost every start-up its loading and its memory.
+struct OpenCC {
+    decltype(&opencc_open) open = nullptr;
+    decltype(&opencc_close) close = nullptr;
+    decltype(&opencc_convert_utf8) convert = nullptr;
+    decltype(&opencc_convert_utf8_free) free = nullptr;
+    decltype(&opencc_error) error = nullptr;
+    QString failure; // why it could not be loaded
+};
+
+const OpenCC &openCC()
+{
+    static const OpenCC api = [] {
+        OpenCC a;
+        QLibrary lib(QStringLiteral("opencc"), QStringLiteral(QUILLORY_OPENCC_SOVERSION));
+        if (!lib.load()) {
+            a.failure = lib.errorString();
+            return a;
+        }
+        a.open = reinterpret_cast<decltype(a.open)>(lib.resolve("opencc_open"));
+        a.close = reinterpret_cast<decltype(a.close)>(lib.resolve("opencc_close"));
+        a.convert = reinterpret_cast<decltype(a.convert)>(lib.resolve("opencc_convert_utf8"));
+        a.free = reinterpret_cast<decltype(a.free)>(lib.resolve("opencc_convert_utf8_free"));
+        a.error = reinterpret_cast<decltype(a.error)>(lib.resolve("opencc_error"));
+        if (!a.open || !a.close || !a.convert || !a.free || !a.error) {
+            a = OpenCC{};
+            a.failure = lib.errorString();
+        }
+        return a;
+    }();
+    return api;
+}
+
+} // namespace
 
 struct ChineseConverter::Handle {
     opencc_t oc = nullptr;
     ~Handle()
     {
         if (oc)
-            opencc_close(oc);
+            openCC().close(oc);
     }
     QString convert(QStringView text) const
     {
         const QByteArray in = text.toUtf8();
-        char *out = opencc_convert_utf8(oc, in.constData(), static_cast<size_t>(in.size()));
+        char *out = openCC().convert(oc, in.constData(), static_cast<size_t>(in.size()));
         if (!out)
             return {};
         QString result = QString::fromUtf8(out);
-        opencc_convert_utf8_free(out);
+        openCC().free(out);
         return result;
     }
 };
@@ -71,11 +111,19 @@ ChineseConverter::Handle *ChineseConverter::open(std::unique_ptr<Handle> &slot, 
 {
     if (slot)
         return slot.get();
-    const opencc_t oc = opencc_open(config);
+    const OpenCC &api = openCC();
+    if (!api.open) {
+        if (error) {
+            *error = QStringLiteral("無法載入 OpenCC 程式庫（%1），請安裝 libopencc%2 套件。")
+                         .arg(api.failure, QStringLiteral(QUILLORY_OPENCC_SOVERSION));
+        }
+        return nullptr;
+    }
+    const opencc_t oc = api.open(config);
     if (failed(oc)) {
         if (error) {
             *error = QStringLiteral("無法開啟 OpenCC 的轉換表 %1（%2），請安裝 libopencc-data 套件。")
-                         .arg(QString::fromLatin1(config), QString::fromUtf8(opencc_error()));
+                         .arg(QString::fromLatin1(config), QString::fromUtf8(api.error()));
         }
         return nullptr;
     }

@@ -61,24 +61,24 @@ void stamp(QByteArray &key, const QString &path)
 }
 
 // The shared libraries that shape and render text, as the program has
-// them loaded.
+// them loaded. Only the few lines naming them are looked at closely.
 void stampLibraries(QByteArray &key)
 {
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    QStringList seen;
+    QList<QByteArray> seen;
     for (const QByteArray &line : maps.readAll().split('\n')) {
         const qsizetype slash = line.indexOf('/');
         if (slash < 0)
             continue;
-        const QString path = QString::fromUtf8(line.mid(slash));
-        const QString name = QFileInfo(path).fileName();
-        if ((name.startsWith(QLatin1String("libfreetype")) || name.startsWith(QLatin1String("libharfbuzz"))
-             || name.startsWith(QLatin1String("libfontconfig")) || name.startsWith(QLatin1String("libQt6Gui")))
+        const QByteArray path = line.mid(slash);
+        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+        if ((name.startsWith("libfreetype") || name.startsWith("libharfbuzz") || name.startsWith("libfontconfig")
+             || name.startsWith("libQt6Gui"))
             && !seen.contains(path)) {
             seen << path;
-            stamp(key, path);
+            stamp(key, QString::fromUtf8(path));
         }
     }
 }
@@ -93,7 +93,7 @@ void stampPicture(QByteArray &key, const KeyboardPicture &picture)
             << it.radius << it.visible << it.text << int(it.font.role) << it.font.points << it.font.bold
             << it.wordWrap;
     }
-    key += QCryptographicHash::hash(items, QCryptographicHash::Sha256).toHex() + '\n';
+    key += QCryptographicHash::hash(items, QCryptographicHash::Blake2b_256).toHex() + '\n';
 }
 
 QString fileName()
