@@ -59,11 +59,11 @@ QRect TextSheet::wordRect(int n) const
     return {w.left, w.top, w.width, kCellHeight};
 }
 
-void TextSheet::updatePosition(int k)
+void TextSheet::updateEcho(int k)
 {
-    const QRect r = titleRect(k);
+    const QRect r = echoRect(k);
     if (!r.isNull())
-        update(r.united(echoRect(k)));
+        update(r);
 }
 
 const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)

@@ -206,7 +206,7 @@ fault("space-presses-button", "app/Form1_Run.cpp",
 
 # --- app/Form1_Text.cpp: text window, scrolling, menus, files ------------------
 fault("echo-not-repainted", "app/Form1_Text.cpp",
-      [("    f->picWindow->picWd->updatePosition(k);\n", "")],
+      [("    f->picWindow->picWd->updateEcho(k);\n", "")],
       "typed symbols never appear in the echo cells", "escaped-1")
 fault("load-keeps-scroll", "app/Form1_Text.cpp",
       [("    SetScrollRange(true);\n    cmdStart->setEnabled(true);", "    SetScrollRange(false);\n    cmdStart->setEnabled(true);")],
