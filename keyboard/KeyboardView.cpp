@@ -102,6 +102,19 @@ QRectF reachOf(const Item &it)
     return it.rect.adjusted(-1, -1, 1, 1);
 }
 
+// Whether the region holds every pixel of the area: mostly one of its
+// rectangles holds it whole.
+bool covers(const QRegion &region, const QRect &area)
+{
+    if (!region.boundingRect().contains(area))
+        return false;
+    for (const QRect &r : region) {
+        if (r.contains(area))
+            return true;
+    }
+    return (QRegion(area) - region).isEmpty();
+}
+
 bool paintsOn(const Item &it, const QRectF &a)
 {
     if (!it.visible)
@@ -358,6 +371,7 @@ void KeyboardView::useDensity(qreal dpr)
         return;
     m_tileDpr = dpr;
     m_tiles.clear();
+    m_tileCount = 0;
     m_tileBytes = 0;
     m_band = QImage();
 }
@@ -402,8 +416,7 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
         m_gridStale = false;
     }
     // The same few areas come back keystroke after keystroke.
-    const quint64 key = (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
-                        | (quint64(quint16(area.width())) << 16) | quint16(area.height());
+    const quint64 key = areaKey(area);
     if (const auto known = m_nearAreas.constFind(key); known != m_nearAreas.constEnd())
         return *known;
     ++m_query;
@@ -423,6 +436,12 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
     if (m_nearAreas.size() >= 1024)
         m_nearAreas.clear();
     return *m_nearAreas.insert(key, m_near);
+}
+
+quint64 KeyboardView::areaKey(const QRect &area)
+{
+    return (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
+           | (quint64(quint16(area.width())) << 16) | quint16(area.height());
 }
 
 QRect KeyboardView::cellsOf(const QRect &r)
@@ -525,8 +544,11 @@ QPoint KeyboardView::inBand(int top, const QRect &area) const
 
 KeyboardView::Tile *KeyboardView::findTile(const QRect &area, const std::vector<ItemLook> &look)
 {
-    for (Tile &t : m_tiles) {
-        if (t.area == area && t.look == look)
+    const auto found = m_tiles.find(areaKey(area));
+    if (found == m_tiles.end())
+        return nullptr;
+    for (Tile &t : *found) {
+        if (t.look == look)
             return &t;
     }
     return nullptr;
@@ -658,12 +680,24 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     t.colours.shrink_to_fit();
     t.pixels.shrink_to_fit();
     m_tileBytes += t.bytes();
-    m_tiles.push_back(std::move(t));
-    while (m_tileBytes > kTileBudget && m_tiles.size() > 1) {
-        auto oldest = std::min_element(m_tiles.begin(), m_tiles.end(),
-                                       [](const Tile &a, const Tile &b) { return a.lastUse < b.lastUse; });
+    m_tiles[areaKey(area)].push_back(std::move(t));
+    ++m_tileCount;
+    while (m_tileBytes > kTileBudget && m_tileCount > 1) {
+        auto oldestArea = m_tiles.end();
+        std::vector<Tile>::iterator oldest;
+        for (auto a = m_tiles.begin(); a != m_tiles.end(); ++a) {
+            for (auto it = a->begin(); it != a->end(); ++it) {
+                if (oldestArea == m_tiles.end() || it->lastUse < oldest->lastUse) {
+                    oldestArea = a;
+                    oldest = it;
+                }
+            }
+        }
         m_tileBytes -= oldest->bytes();
-        m_tiles.erase(oldest);
+        oldestArea->erase(oldest);
+        if (oldestArea->empty())
+            m_tiles.erase(oldestArea);
+        --m_tileCount;
     }
 }
 
@@ -694,7 +728,7 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     }
     useDensity(devicePixelRatioF());
     const QRegion &region = event->region();
-    if ((QRegion(rect()) - region).isEmpty()) {
+    if (covers(region, rect())) {
         paintWhole(p, region);
         return;
     }
@@ -716,8 +750,7 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     }
     for (const QRect &part : coalesced(rest))
         showArea(p, region, part, false);
-    const bool whole = (QRegion(rect()) - region).isEmpty();
-    m_screenKnown = (m_screenKnown || whole) && m_allOnScreen;
+    m_screenKnown = m_screenKnown && m_allOnScreen;
     m_keepFromScreen = false;
     m_before.clear();
 }
@@ -782,7 +815,7 @@ QImage *KeyboardView::screenFor(QPainter &p, const QRegion &region, const QRect 
     // they are. Qt would blend them one by one under a paint region of
     // several rectangles, as a keystroke's is. Anything else is drawn.
     QPaintEngine *engine = p.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !(QRegion(area) - region).isEmpty())
+    if (!engine || engine->type() != QPaintEngine::Raster || !covers(region, area))
         return nullptr;
     auto *screen = dynamic_cast<QImage *>(engine->paintDevice());
     if (!screen || !screen->isDetached() || m_tileDpr != qRound(m_tileDpr))
