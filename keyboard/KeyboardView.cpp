@@ -490,6 +490,8 @@ namespace {
 // and this many bytes of them in all, the least recently used given up first.
 constexpr int kMaxTileArea = 320 * 48;
 constexpr qsizetype kTileBudget = 384 * 1024;
+// In a kept look's pixels: the row repeats the row above.
+constexpr uchar kSameRow = 255;
 } // namespace
 
 void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
@@ -588,6 +590,12 @@ void KeyboardView::decode(Tile &t, QImage &target, QPoint at)
                 run += qsizetype(w) * 4;
                 continue;
             }
+            if (*run == kSameRow) {
+                // m_row still holds the row above.
+                ++run;
+                std::memcpy(line, m_row.data(), qsizetype(w) * 4);
+                continue;
+            }
             QRgb *out = m_row.data();
             for (QRgb *const end = out + w; out < end;) {
                 const int op = *run++;
@@ -626,7 +634,8 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     // fewer than 256, kept as numbers in a table of colours, row by row in
     // two kinds of pieces: a run of one colour (a byte n < 128 for n + 1
     // pixels, then the colour's number) and pixels as they come (a byte
-    // 128 + n - 1 for n pixels, then their numbers).
+    // 128 + n - 1 for n < 128 pixels, then their numbers). A row equal to
+    // the one above it is a single byte, kSameRow: the flat middle of a key.
     const QRect d = deviceRect(at, area);
     Tile t{area, look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
@@ -647,6 +656,11 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     bool indexed = true;
     for (int y = 0; y < d.height() && indexed; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
+        if (y > 0 && std::memcmp(line, source.constScanLine(d.y() + y - 1) + qsizetype(d.x()) * 4,
+                                 qsizetype(d.width()) * 4) == 0) {
+            t.pixels.push_back(kSameRow);
+            continue;
+        }
         qsizetype literal = -1; // where the open piece of single pixels starts
         for (int x = 0; x < d.width() && indexed;) {
             int n = 1;
@@ -661,7 +675,7 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
                 x += n;
                 continue;
             }
-            if (literal < 0 || t.pixels[literal] == 255) {
+            if (literal < 0 || t.pixels[literal] == kSameRow - 1) {
                 literal = static_cast<qsizetype>(t.pixels.size());
                 t.pixels.push_back(127);
             }
