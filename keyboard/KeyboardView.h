@@ -105,7 +105,13 @@ private:
         VbColor fill;
         VbColor pen;
         QRectF place; // a shape's rectangle, a line's ends
-        friend bool operator==(const ItemLook &, const ItemLook &) = default;
+        // Exactly equal: the same numbers draw the same pixels.
+        friend bool operator==(const ItemLook &a, const ItemLook &b)
+        {
+            return a.index == b.index && a.penWidth == b.penWidth && a.fill == b.fill && a.pen == b.pen
+                   && a.place.x() == b.place.x() && a.place.y() == b.place.y()
+                   && a.place.width() == b.place.width() && a.place.height() == b.place.height();
+        }
     };
     // An area's pixels in one look: numbers in a table of colours, as runs
     // of one colour and pieces of single pixels row by row, or the pixels
