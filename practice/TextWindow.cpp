@@ -61,9 +61,12 @@ QRect TextSheet::wordRect(int n) const
 
 void TextSheet::updateEcho(int k)
 {
+    // With the column to its right, between it and the next position's
+    // echo: a keystroke changes both echoes, which then repaint as one
+    // rectangle.
     const QRect r = echoRect(k);
     if (!r.isNull())
-        update(r);
+        update(r.adjusted(0, 0, 1, 0));
 }
 
 const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
