@@ -374,8 +374,11 @@ fault("surrogate-split", "practice/TextLayout.cpp",
       [("&& text[i + 1].isLowSurrogate()) ? 2 : 1;", "&& text[i + 1].isLowSurrogate()) ? 1 : 1;")],
       "a character outside the BMP split into two positions")
 fault("sheet-repaints-title-only", "practice/TextWindow.cpp",
-      [("        update(r.united(echoRect(k)));", "        update(r);")],
+      [("        update(r.adjusted(0, 0, 1, 0));", "        update(titleRect(k).adjusted(0, 0, 1, 0));")],
       "an echo cell not repainted when its text changes")
+fault("count-digits-spaced", "view/CountLabel.cpp",
+      [("        x += m_advance[d];", "        x += m_advance[d] + 1;")],
+      "the right and wrong counts drawn with their digits a pixel apart")
 fault("current-echo-painted-yellow", "practice/TextWindow.cpp",
       [("p.fillRect(echo, toQColor(c.echoBack));", "p.fillRect(echo, toQColor(Palette::Yellow));")],
       "the current position's echo not light red on the screen")
