@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "view/AppInfo.h"
+#include "view/CountLabel.h"
 #include "app/CapsLock.h"
 #include "view/FontPages.h"
 #include "view/Fonts.h"
@@ -73,9 +74,10 @@ QIcon programIcon()
     return QIcon(QPixmap::fromImage(pixels.copy()));
 }
 
+template <typename Label = QLabel>
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, QRect geometry)
 {
-    auto *l = new QLabel(caption, parent);
+    auto *l = new Label(caption, parent);
     l->setObjectName(name);
     l->setGeometry(geometry);
     l->setTextFormat(Qt::PlainText);
@@ -201,9 +203,9 @@ void Form1::createControls(QWidget *client)
     Label2[0] = makeLabel(client, QStringLiteral("Label2(0)"), QStringLiteral("打字時間："), {636, 4, 73, 13});
     Label1 = makeLabel(client, QStringLiteral("Label1"), QStringLiteral("0:0:0"), {712, 4, 69, 13});
     Label2[1] = makeLabel(client, QStringLiteral("Label2(1)"), QStringLiteral(" 正確按鍵："), {632, 20, 73, 13});
-    lblRight = makeLabel(client, QStringLiteral("lblRight"), QStringLiteral("0"), {700, 20, 77, 13});
+    lblRight = makeLabel<CountLabel>(client, QStringLiteral("lblRight"), QStringLiteral("0"), {700, 20, 77, 13});
     Label2[2] = makeLabel(client, QStringLiteral("Label2(2)"), QStringLiteral("錯誤按鍵："), {636, 36, 73, 13});
-    lblWrong = makeLabel(client, QStringLiteral("lblWrong"), QStringLiteral("0"), {704, 36, 73, 13});
+    lblWrong = makeLabel<CountLabel>(client, QStringLiteral("lblWrong"), QStringLiteral("0"), {704, 36, 73, 13});
     // The clock and the counters change while the learner types. On a ground
     // of their own, the window's grey, they repaint alone, not the window
     // and the captions beside them (whose text ends before they begin).

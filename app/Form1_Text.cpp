@@ -87,7 +87,7 @@ void setEchoProperty(Form1 *f, int k, T PositionCell::*property, const T &value)
     if (c.*property == value)
         return;
     c.*property = value;
-    f->picWindow->picWd->updatePosition(k);
+    f->picWindow->picWd->updateEcho(k);
 }
 
 } // namespace

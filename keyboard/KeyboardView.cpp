@@ -102,6 +102,19 @@ QRectF reachOf(const Item &it)
     return it.rect.adjusted(-1, -1, 1, 1);
 }
 
+// Whether the region holds every pixel of the area: mostly one of its
+// rectangles holds it whole.
+bool covers(const QRegion &region, const QRect &area)
+{
+    if (!region.boundingRect().contains(area))
+        return false;
+    for (const QRect &r : region) {
+        if (r.contains(area))
+            return true;
+    }
+    return (QRegion(area) - region).isEmpty();
+}
+
 bool paintsOn(const Item &it, const QRectF &a)
 {
     if (!it.visible)
@@ -358,6 +371,7 @@ void KeyboardView::useDensity(qreal dpr)
         return;
     m_tileDpr = dpr;
     m_tiles.clear();
+    m_tileCount = 0;
     m_tileBytes = 0;
     m_band = QImage();
 }
@@ -402,8 +416,7 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
         m_gridStale = false;
     }
     // The same few areas come back keystroke after keystroke.
-    const quint64 key = (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
-                        | (quint64(quint16(area.width())) << 16) | quint16(area.height());
+    const quint64 key = areaKey(area);
     if (const auto known = m_nearAreas.constFind(key); known != m_nearAreas.constEnd())
         return *known;
     ++m_query;
@@ -423,6 +436,12 @@ const std::vector<int> &KeyboardView::nearItems(const QRect &area)
     if (m_nearAreas.size() >= 1024)
         m_nearAreas.clear();
     return *m_nearAreas.insert(key, m_near);
+}
+
+quint64 KeyboardView::areaKey(const QRect &area)
+{
+    return (quint64(quint16(area.x())) << 48) | (quint64(quint16(area.y())) << 32)
+           | (quint64(quint16(area.width())) << 16) | quint16(area.height());
 }
 
 QRect KeyboardView::cellsOf(const QRect &r)
@@ -471,6 +490,8 @@ namespace {
 // and this many bytes of them in all, the least recently used given up first.
 constexpr int kMaxTileArea = 320 * 48;
 constexpr qsizetype kTileBudget = 384 * 1024;
+// In a kept look's pixels: the row repeats the row above.
+constexpr uchar kSameRow = 255;
 } // namespace
 
 void KeyboardView::lookOf(const QRect &area, std::vector<ItemLook> &look)
@@ -525,8 +546,11 @@ QPoint KeyboardView::inBand(int top, const QRect &area) const
 
 KeyboardView::Tile *KeyboardView::findTile(const QRect &area, const std::vector<ItemLook> &look)
 {
-    for (Tile &t : m_tiles) {
-        if (t.area == area && t.look == look)
+    const auto found = m_tiles.find(areaKey(area));
+    if (found == m_tiles.end())
+        return nullptr;
+    for (Tile &t : *found) {
+        if (t.look == look)
             return &t;
     }
     return nullptr;
@@ -564,6 +588,12 @@ void KeyboardView::decode(Tile &t, QImage &target, QPoint at)
             if (t.colours.empty()) {
                 std::memcpy(line, run, qsizetype(w) * 4);
                 run += qsizetype(w) * 4;
+                continue;
+            }
+            if (*run == kSameRow) {
+                // m_row still holds the row above.
+                ++run;
+                std::memcpy(line, m_row.data(), qsizetype(w) * 4);
                 continue;
             }
             QRgb *out = m_row.data();
@@ -604,7 +634,8 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     // fewer than 256, kept as numbers in a table of colours, row by row in
     // two kinds of pieces: a run of one colour (a byte n < 128 for n + 1
     // pixels, then the colour's number) and pixels as they come (a byte
-    // 128 + n - 1 for n pixels, then their numbers).
+    // 128 + n - 1 for n < 128 pixels, then their numbers). A row equal to
+    // the one above it is a single byte, kSameRow: the flat middle of a key.
     const QRect d = deviceRect(at, area);
     Tile t{area, look, {}, {}, ++m_tileClock};
     // Colours to their numbers: open addressing, a colour and its number + 1.
@@ -625,6 +656,11 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     bool indexed = true;
     for (int y = 0; y < d.height() && indexed; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(source.constScanLine(d.y() + y)) + d.x();
+        if (y > 0 && std::memcmp(line, source.constScanLine(d.y() + y - 1) + qsizetype(d.x()) * 4,
+                                 qsizetype(d.width()) * 4) == 0) {
+            t.pixels.push_back(kSameRow);
+            continue;
+        }
         qsizetype literal = -1; // where the open piece of single pixels starts
         for (int x = 0; x < d.width() && indexed;) {
             int n = 1;
@@ -639,7 +675,7 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
                 x += n;
                 continue;
             }
-            if (literal < 0 || t.pixels[literal] == 255) {
+            if (literal < 0 || t.pixels[literal] == kSameRow - 1) {
                 literal = static_cast<qsizetype>(t.pixels.size());
                 t.pixels.push_back(127);
             }
@@ -658,12 +694,24 @@ void KeyboardView::keepTile(const QImage &source, QPoint at, const QRect &area, 
     t.colours.shrink_to_fit();
     t.pixels.shrink_to_fit();
     m_tileBytes += t.bytes();
-    m_tiles.push_back(std::move(t));
-    while (m_tileBytes > kTileBudget && m_tiles.size() > 1) {
-        auto oldest = std::min_element(m_tiles.begin(), m_tiles.end(),
-                                       [](const Tile &a, const Tile &b) { return a.lastUse < b.lastUse; });
+    m_tiles[areaKey(area)].push_back(std::move(t));
+    ++m_tileCount;
+    while (m_tileBytes > kTileBudget && m_tileCount > 1) {
+        auto oldestArea = m_tiles.end();
+        std::vector<Tile>::iterator oldest;
+        for (auto a = m_tiles.begin(); a != m_tiles.end(); ++a) {
+            for (auto it = a->begin(); it != a->end(); ++it) {
+                if (oldestArea == m_tiles.end() || it->lastUse < oldest->lastUse) {
+                    oldestArea = a;
+                    oldest = it;
+                }
+            }
+        }
         m_tileBytes -= oldest->bytes();
-        m_tiles.erase(oldest);
+        oldestArea->erase(oldest);
+        if (oldestArea->empty())
+            m_tiles.erase(oldestArea);
+        --m_tileCount;
     }
 }
 
@@ -694,7 +742,7 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     }
     useDensity(devicePixelRatioF());
     const QRegion &region = event->region();
-    if ((QRegion(rect()) - region).isEmpty()) {
+    if (covers(region, rect())) {
         paintWhole(p, region);
         return;
     }
@@ -716,8 +764,7 @@ void KeyboardView::paintEvent(QPaintEvent *event)
     }
     for (const QRect &part : coalesced(rest))
         showArea(p, region, part, false);
-    const bool whole = (QRegion(rect()) - region).isEmpty();
-    m_screenKnown = (m_screenKnown || whole) && m_allOnScreen;
+    m_screenKnown = m_screenKnown && m_allOnScreen;
     m_keepFromScreen = false;
     m_before.clear();
 }
@@ -782,7 +829,7 @@ QImage *KeyboardView::screenFor(QPainter &p, const QRegion &region, const QRect 
     // they are. Qt would blend them one by one under a paint region of
     // several rectangles, as a keystroke's is. Anything else is drawn.
     QPaintEngine *engine = p.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !(QRegion(area) - region).isEmpty())
+    if (!engine || engine->type() != QPaintEngine::Raster || !covers(region, area))
         return nullptr;
     auto *screen = dynamic_cast<QImage *>(engine->paintDevice());
     if (!screen || !screen->isDetached() || m_tileDpr != qRound(m_tileDpr))

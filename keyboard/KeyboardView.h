@@ -105,7 +105,13 @@ private:
         VbColor fill;
         VbColor pen;
         QRectF place; // a shape's rectangle, a line's ends
-        friend bool operator==(const ItemLook &, const ItemLook &) = default;
+        // Exactly equal: the same numbers draw the same pixels.
+        friend bool operator==(const ItemLook &a, const ItemLook &b)
+        {
+            return a.index == b.index && a.penWidth == b.penWidth && a.fill == b.fill && a.pen == b.pen
+                   && a.place.x() == b.place.x() && a.place.y() == b.place.y()
+                   && a.place.width() == b.place.width() && a.place.height() == b.place.height();
+        }
     };
     // An area's pixels in one look: numbers in a table of colours, as runs
     // of one colour and pieces of single pixels row by row, or the pixels
@@ -122,6 +128,7 @@ private:
     // The items that may paint on an area, in painting order.
     const std::vector<int> &nearItems(const QRect &area); // valid until the next call
     static QRect cellsOf(const QRect &r);
+    static quint64 areaKey(const QRect &area);
     static constexpr int kCell = 32;
     static constexpr qreal kFilingMargin = 4;
     bool keepsTiles(const QRect &area) const;
@@ -148,7 +155,8 @@ private:
     std::array<QPoint, 2> m_handAt{};
     bool m_handsDrawn = false;
     std::vector<LaidOutText> m_texts; // the text items laid out, by item index
-    std::vector<Tile> m_tiles;         // rendered looks of changed areas
+    QHash<quint64, std::vector<Tile>> m_tiles; // rendered looks of changed areas, by area
+    std::size_t m_tileCount = 0;
     qsizetype m_tileBytes = 0;
     quint64 m_tileClock = 0;
     std::vector<ItemLook> m_look;      // the look of the area being rendered

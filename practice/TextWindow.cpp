@@ -59,11 +59,14 @@ QRect TextSheet::wordRect(int n) const
     return {w.left, w.top, w.width, kCellHeight};
 }
 
-void TextSheet::updatePosition(int k)
+void TextSheet::updateEcho(int k)
 {
-    const QRect r = titleRect(k);
+    // With the column to its right, between it and the next position's
+    // echo: a keystroke changes both echoes, which then repaint as one
+    // rectangle.
+    const QRect r = echoRect(k);
     if (!r.isNull())
-        update(r.united(echoRect(k)));
+        update(r.adjusted(0, 0, 1, 0));
 }
 
 const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
@@ -110,14 +113,12 @@ void TextSheet::paintEvent(QPaintEvent *event)
     // only once, its text never twice over itself.
     const QRegion &region = event->region();
     const bool parts = region.rectCount() > 1;
+    p.setPen(Qt::black);
+    p.setFont(m_wordFont);
     for (const QRect &exposed : region) {
-        if (parts) {
-            p.save();
-            p.setClipRect(exposed, Qt::IntersectClip);
-        }
-        paintCells(p, exposed);
         if (parts)
-            p.restore();
+            p.setClipRect(exposed);
+        paintCells(p, exposed);
     }
 }
 
@@ -127,9 +128,7 @@ void TextSheet::paintCells(QPainter &p, const QRect &exposed)
     if (!m_layout)
         return;
 
-    // Characters: transparent labels.
-    p.setPen(Qt::black);
-    p.setFont(m_wordFont);
+    // Characters: transparent labels, black in the sheet's font.
     const auto &words = m_layout->words;
     for (std::size_t i = firstCellBelow(words, exposed.top(), kCellHeight); i < words.size(); ++i) {
         const WordCell &w = words[i];

@@ -23,8 +23,9 @@ public:
     void setTextLayout(const TextLayout *layout);
     const TextLayout *textLayout() const { return m_layout; }
 
-    // Repaints position k's symbol and echo cells (1-based).
-    void updatePosition(int k);
+    // Repaints position k's echo cell (1-based): the echo's text, its
+    // ground and whether it shows change nothing else.
+    void updateEcho(int k);
 
     // Rectangles of the cells of position k (1-based) and of token n.
     QRect titleRect(int k) const;

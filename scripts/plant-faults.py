@@ -206,7 +206,7 @@ fault("space-presses-button", "app/Form1_Run.cpp",
 
 # --- app/Form1_Text.cpp: text window, scrolling, menus, files ------------------
 fault("echo-not-repainted", "app/Form1_Text.cpp",
-      [("    f->picWindow->picWd->updatePosition(k);\n", "")],
+      [("    f->picWindow->picWd->updateEcho(k);\n", "")],
       "typed symbols never appear in the echo cells", "escaped-1")
 fault("load-keeps-scroll", "app/Form1_Text.cpp",
       [("    SetScrollRange(true);\n    cmdStart->setEnabled(true);", "    SetScrollRange(false);\n    cmdStart->setEnabled(true);")],
@@ -374,8 +374,11 @@ fault("surrogate-split", "practice/TextLayout.cpp",
       [("&& text[i + 1].isLowSurrogate()) ? 2 : 1;", "&& text[i + 1].isLowSurrogate()) ? 1 : 1;")],
       "a character outside the BMP split into two positions")
 fault("sheet-repaints-title-only", "practice/TextWindow.cpp",
-      [("        update(r.united(echoRect(k)));", "        update(r);")],
+      [("        update(r.adjusted(0, 0, 1, 0));", "        update(titleRect(k).adjusted(0, 0, 1, 0));")],
       "an echo cell not repainted when its text changes")
+fault("count-digits-spaced", "view/CountLabel.cpp",
+      [("        x += m_advance[d];", "        x += m_advance[d] + 1;")],
+      "the right and wrong counts drawn with their digits a pixel apart")
 fault("current-echo-painted-yellow", "practice/TextWindow.cpp",
       [("p.fillRect(echo, toQColor(c.echoBack));", "p.fillRect(echo, toQColor(Palette::Yellow));")],
       "the current position's echo not light red on the screen")

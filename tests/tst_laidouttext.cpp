@@ -1,6 +1,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include "view/CountLabel.h"
 #include "view/Fonts.h"
 #include "view/LaidOutText.h"
 
@@ -63,6 +64,39 @@ private slots:
                 }
                 QVERIFY2(actual == expected, qPrintable(QStringLiteral("density %1 at %2,%3").arg(dpr).arg(at.x()).arg(at.y())));
             }
+        }
+    }
+
+    // A count label draws a number in the pixels a QLabel draws for it.
+    void countDrawsWhatQLabelDraws_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("window's font") << Fonts::ming(9.75);
+        QTest::newRow("bold") << Fonts::arial(12, true);
+        QTest::newRow("kai") << Fonts::kai(13);
+    }
+    void countDrawsWhatQLabelDraws()
+    {
+        QFETCH(QFont, font);
+        QWidget window;
+        window.setFont(font);
+        QLabel plain(&window);
+        CountLabel count(&window);
+        for (QLabel *l : {&plain, static_cast<QLabel *>(&count)}) {
+            l->setGeometry(0, 0, 77, 13);
+            l->setTextFormat(Qt::PlainText);
+            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            l->setAutoFillBackground(true);
+        }
+        QStringList texts;
+        for (int n = 0; n <= 1000; ++n)
+            texts << QString::number(n);
+        texts << QStringLiteral("32767") << QStringLiteral("12345678901234567890") << QString() << QStringLiteral("1 2");
+        for (const QString &text : texts) {
+            plain.setText(text);
+            count.setText(text);
+            QCOMPARE(count.drawsDigits(), !text.isEmpty() && !text.contains(u' '));
+            QVERIFY2(count.grab().toImage() == plain.grab().toImage(), qPrintable(text));
         }
     }
 };

@@ -8,6 +8,7 @@
 // Qt::TextWordWrap and Qt::TextDontClip.
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QList>
 #include <QPointF>
 #include <QSizeF>
@@ -25,7 +26,7 @@ public:
     // resolution decides the font's pixel size).
     LaidOutText(const QString &text, const QFont &font, const QPaintDevice *device, QSizeF box, int flags);
 
-    bool isNull() const { return !m_layout; }
+    bool isNull() const { return m_null; }
     QSizeF box() const { return m_box; }
 
     // Draws the text in the box whose top left corner is at; the painter's
@@ -34,8 +35,13 @@ public:
     void draw(QPainter &p, QPointF at) const;
 
 private:
+    // The glyphs as the layout placed them, each line moved to its place in
+    // the box: drawn as they are, without going through the layout again.
+    QList<QGlyphRun> m_runs;
+    // Lines drawn by the layout: their shift in the box and their number.
     std::shared_ptr<QTextLayout> m_layout; // shared between copies, never changed once laid out
-    QList<QPointF> m_lineAt;               // each line's place in the box
+    QList<std::pair<QPointF, int>> m_lines;
     QSizeF m_box;
+    bool m_null = true;
     bool m_clip = false; // the text reaches out of the box and is cut at its edges
 };
