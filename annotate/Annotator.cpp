@@ -12,6 +12,7 @@
 #include "annotate/Corrections.h"
 #include "annotate/ReadingTables.h"
 #include "practice/Big5.h"
+#include "practice/TextLines.h"
 
 namespace annotate {
 
@@ -741,17 +742,10 @@ Annotation Annotator::annotate(QStringView text, bool literary, qint32 firstLine
 
     std::vector<Cell> cells;
     qint32 lineNumber = firstLine - 1;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        qsizetype end = i;
-        while (end < n && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        const QStringView line = text.mid(i, end - i);
+    TextLines lines(text);
+    QStringView line;
+    while (lines.next(line)) {
         ++lineNumber;
-        i = end;
-        if (i < n)
-            i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
 
         // Characters, blanks folded into one and dropped at the ends.
         cells.clear();

@@ -1,4 +1,5 @@
 #include "practice/PracticeFile.h"
+#include "practice/TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -118,17 +119,9 @@ PracticeFileResult::Status TokensFromLines(QStringView text, TokenTable &table)
 {
     table = TokenTable{};
     qsizetype symbols = 0;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        qsizetype end = i;
-        while (end < n && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        const QStringView line = text.mid(i, end - i);
-        // CR LF, LF and a lone CR all end a line.
-        i = end;
-        if (i < n)
-            i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+    TextLines lines(text);
+    QStringView line;
+    while (lines.next(line)) {
         if (line.isEmpty())
             continue;
         // The first character keeps a surrogate pair whole.

@@ -367,6 +367,12 @@ fault("sheet-height-short", "practice/TextLayout.cpp",
 fault("sheet-height-last-marks", "practice/TextLayout.cpp",
       [("    if (lastLine > lastPositionLine)\n", "    if (false)\n")],
       "marks wrapped after the last symbol lie below the sheet")
+fault("crlf-two-line-ends", "practice/TextLines.h",
+      [("m_text[m_at + 1] == u'\\n') ? 2 : 1;", "m_text[m_at + 1] == u'\\n') ? 1 : 1;")],
+      "CR LF read as two line ends: an empty line after every line")
+fault("lone-cr-not-an-end", "practice/TextLines.h",
+      [("while (end < n && m_text[end] != u'\\n' && m_text[end] != u'\\r')", "while (end < n && m_text[end] != u'\\n')")],
+      "a lone CR kept inside the line")
 fault("position-limit-off-by-one", "practice/TextLayout.cpp",
       [("if (out.positions.size() >= static_cast<std::size_t>(kMaxPositions))", "if (out.positions.size() > static_cast<std::size_t>(kMaxPositions))")],
       "one position more than a run can count")
