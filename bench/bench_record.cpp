@@ -17,67 +17,16 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/RecordRuns.h"
 #include "record/RecordStore.h"
 #include "record/RunRecorder.h"
 #include "record/WeakKeyDrill.h"
 
 namespace {
 
+using namespace recordbench;
+
 constexpr int kRuns = 10'000;
-constexpr int kKeysPerRun = 61;       // every key of the keyboard …
-constexpr int kConfusionsPerRun = 39; // … and 39 confusions: 100 key rows a run
-
-std::vector<KeyNumber> allKeys()
-{
-    std::vector<KeyNumber> keys;
-    for (const KeyInfo &k : KeyCatalogue::keys())
-        keys.push_back(k.key);
-    return keys;
-}
-
-RecordedRun makeRun(QRandomGenerator &rng, const std::vector<KeyNumber> &keys, qint64 startMs)
-{
-    RecordedRun r;
-    RunSummary &s = r.run;
-    const int item = rng.bounded(46);
-    if (item < 44)
-        s.text = TextRef::builtIn(item < 18 ? Lessons::Menu::Base : item < 36 ? Lessons::Menu::Doc
-                                                                             : Lessons::Menu::ClassDoc,
-                                  static_cast<qint16>(item < 18 ? item + 1 : item < 36 ? item - 17 : item - 35));
-    else {
-        TokenTable t;
-        t.append(QStringLiteral("字"), QString::number(item));
-        s.text = TextRef::file(QStringLiteral("/home/learner/texts/file%1.txt").arg(item), t);
-    }
-    s.startedAt = QDateTime::fromMSecsSinceEpoch(startMs, Qt::UTC);
-    s.speedClass = 3;
-    s.completed = rng.bounded(10) > 0;
-    s.posCount = 300;
-    s.rightCount = s.completed ? 300 : rng.bounded(300);
-    s.posTyped = s.rightCount;
-    s.wrongCount = rng.bounded(40);
-    s.elapsedSeconds = 60 + rng.bounded(200);
-    s.elapsedMs = s.elapsedSeconds * 1000 + rng.bounded(1000);
-    s.speed = double(s.rightCount) / s.elapsedSeconds;
-    s.accuracy = double(s.rightCount) / std::max(1, s.rightCount + s.wrongCount);
-    s.figuresReported = true;
-    for (int i = 0; i < kKeysPerRun; ++i) {
-        KeyStat k;
-        k.key = keys[static_cast<std::size_t>(i) % keys.size()];
-        k.expected = 1 + rng.bounded(8);
-        k.right = k.expected;
-        k.wrong = rng.bounded(3);
-        for (int t = 0; t < k.right; ++t)
-            k.timesMs.push_back(150 + rng.bounded(900));
-        k.medianMs = MedianMs(k.timesMs);
-        r.keys.push_back(std::move(k));
-    }
-    for (int i = 0; i < kConfusionsPerRun; ++i)
-        r.confusions.push_back({keys[static_cast<std::size_t>(i)], keys[static_cast<std::size_t>(i + 1)],
-                                1 + rng.bounded(3)});
-    return r;
-}
-
 struct Spread {
     double p50, p90, p99, max;
 };
@@ -96,17 +45,6 @@ double cpuMs()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-long rssKiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
 }
 
 struct Recording {
