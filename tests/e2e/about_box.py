@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import A11y, Failure, Tutor, check, main  # noqa: E402
+from harness import A11y, Failure, Tutor, check, main, wait  # noqa: E402
 
 
 def showing(a11y, name):
@@ -17,13 +17,6 @@ def showing(a11y, name):
     except Failure:  # not (or no longer) in the tree
         return False
 
-
-def wait(cond, message, timeout=5):
-    deadline = time.monotonic() + timeout
-    while not cond():
-        if time.monotonic() > deadline:
-            raise Failure(message)
-        time.sleep(0.05)
 
 
 def test(display, exe, shots):

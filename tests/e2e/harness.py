@@ -20,6 +20,18 @@ def check(cond, message):
         raise Failure(message)
 
 
+def wait(cond, message, timeout=5):
+    """Polls cond until it gives something true, and returns that; a Failure
+    with message after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = cond()
+        if value:
+            return value
+        time.sleep(0.02)
+    raise Failure(message)
+
+
 _RUNTIME = None
 
 

@@ -10,17 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import A11y, Failure, Tutor, check, main  # noqa: E402
+from harness import A11y, Tutor, check, main, wait  # noqa: E402
 import texts  # noqa: E402
 
-
-def wait(cond, message, timeout=5):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if cond():
-            return
-        time.sleep(0.02)
-    raise Failure(message)
 
 
 def close_report(t, a11y, expected_start):

@@ -9,20 +9,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import A11y, Failure, Tutor, check, main  # noqa: E402
+from harness import A11y, Tutor, check, main, wait  # noqa: E402
 import texts  # noqa: E402
 
 WRONG_AT = (2, 9, 23, 31, 40)  # positions (0-based) before which a wrong key is typed
 
-
-def wait(cond, message, timeout=5):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = cond()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise Failure(message)
 
 
 def label(symbol):
