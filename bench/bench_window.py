@@ -393,28 +393,39 @@ def wait_change(grabber, before, timeout=1.0):
             return None
 
 
-class TutorRun:
+class Run:
+    """One program launched, raised and focused, for typing into."""
+
+    def __init__(self, display, x, kind):
+        self.display, self.x = display, x
+        self.program = Program(display, x, kind)
+        self.program.focus()
+        time.sleep(0.5)
+        self.done = 0
+
+    def keyboard_grabber(self):
+        """Reads the tutor's keyboard picture, or the same place of another
+        window of the tutor's size."""
+        height = self.program.geometry[3]
+        kx, ky, kw, kh = KEYBOARD
+        return self.program.grabber((kx, height - CLIENT_HEIGHT + ky, kw, kh))
+
+
+class TutorRun(Run):
     """The tutor in a drill run: lesson 18 of 基本課程, keys known in advance."""
     name = "tutor"
 
     def __init__(self, display, x, kind):
-        self.display, self.x = display, x
+        super().__init__(display, x, kind)
         self.lesson = 18
         self.keys = [texts.key_of(s) for s in texts.positions("base", self.lesson)][:KEYSTROKES]
-        self.program = Program(display, x, kind)
-        self.program.focus()
-        time.sleep(0.5)
         # 基本課程, the last drill lesson (351 positions): Alt+B, Up, Return.
         display.xdotool("key", "--delay", "20", "alt+b", "Up", "Return")
         self.program.wait_title("_" + texts.caption("base", self.lesson))
         display.xdotool("key", "space")  # Start has the focus
         time.sleep(0.5)
-        left, top, width, height = self.program.geometry
-        menu = height - CLIENT_HEIGHT
-        kx, ky, kw, kh = KEYBOARD
-        self.watch = self.program.grabber((kx, menu + ky, kw, kh))
+        self.watch = self.keyboard_grabber()
         self.codes = {k: x.keycode(KEYSYMS.get(k, k)) for k in set(self.keys)}
-        self.done = 0
 
     def next_code(self):
         k = self.keys[self.done]
@@ -422,15 +433,12 @@ class TutorRun:
         return self.codes[k]
 
 
-class PeerRun:
+class PeerRun(Run):
     """TIPP10 in a run of its first lesson; each key read off its keyboard."""
     name = "tipp10"
 
     def __init__(self, display, x, kind):
-        self.display, self.x = display, x
-        self.program = Program(display, x, kind)
-        self.program.focus()
-        time.sleep(0.5)
+        super().__init__(display, x, kind)
         whole = self.program.grabber((0, 0, self.program.geometry[2], self.program.geometry[3]))
         before = whole.grab()
         display.xdotool("key", "alt+s")  # Start Training, lesson 1 chosen
@@ -441,7 +449,6 @@ class PeerRun:
         self.whole = whole
         self.watch = self.program.grabber(peer.WATCH)
         self.codes = {k: x.keycode(k) for k in peer.KEY_POINTS}
-        self.done = 0
 
     def next_code(self):
         key = peer.next_key(self.whole.grab(), self.program.geometry[2])
@@ -451,21 +458,15 @@ class PeerRun:
         return self.codes[key]
 
 
-class FloorRun:
+class FloorRun(Run):
     """The floor's window with --keys: every key press fills one cell inside
     the region watched in the tutor, every release clears it."""
     name = "floor"
 
     def __init__(self, display, x, kind):
-        self.display, self.x = display, x
-        self.program = Program(display, x, kind)
-        self.program.focus()
-        time.sleep(0.5)
-        left, top, width, height = self.program.geometry
-        kx, ky, kw, kh = KEYBOARD
-        self.watch = self.program.grabber((kx, height - CLIENT_HEIGHT + ky, kw, kh))
+        super().__init__(display, x, kind)
+        self.watch = self.keyboard_grabber()
         self.code = x.keycode("a")
-        self.done = 0
 
     def next_code(self):
         self.done += 1

@@ -85,10 +85,9 @@ bool CountLabel::digitsUsable()
         if (glyphs[i] != m_glyph[d] || advance != m_advance[d] || at[i].y() != at.front().y())
             return false;
     }
-    m_font = run.rawFont();
     m_baseline = at.front().y();
     m_run = QGlyphRun();
-    m_run.setRawFont(m_font);
+    m_run.setRawFont(run.rawFont());
     m_usable = true;
     return true;
 }

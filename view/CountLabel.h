@@ -26,8 +26,8 @@ private:
     bool drawsAsQLabel() const;
 
     // The digits' glyphs, their advances and the baseline, for the font at
-    // this resolution; usable when no pair of digits is kerned or joined.
-    QRawFont m_font;
+    // this resolution (the run holds it); usable when no pair of digits is
+    // kerned or joined.
     std::array<quint32, 10> m_glyph{};
     std::array<qreal, 10> m_advance{};
     qreal m_baseline = 0;
