@@ -156,6 +156,7 @@ public:
     LayoutGeometry layoutGeometry() const;
     void SetScrollRange(bool resetToTop);
     void ScrollToPos(qint16 pos);
+    void prepareKeyLooks();
     // Number of positions of the loaded text (upper index of lblTitle).
     qint32 positionCount() const { return static_cast<qint32>(textLayout.positions.size()); }
     // Echo label lblTyping(k) of position k (1-based).

@@ -12,6 +12,7 @@
 #include "view/AppInfo.h"
 #include "view/FontPages.h"
 #include "app/FrmOpen.h"
+#include "keyboard/KeyboardView.h"
 #include "practice/Lessons.h"
 #include "practice/PracticeFile.h"
 #include "practice/TextWindow.h"
@@ -70,6 +71,7 @@ bool Form1::LoadPracticeText(TokenTable &table, const QString &sourceName, const
     cmdEnd->setEnabled(true);
     cmdSandH->setEnabled(true);
     cmdStart->setFocus();
+    prepareKeyLooks();
     FontPages::releaseSoon(); // once the text's glyphs have been read
     return true;
 }
@@ -143,6 +145,26 @@ void Form1::ScrollToPos(qint16 pos)
         bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
         FontPages::releaseSoon();
     }
+}
+
+// The looks the text's keys take in a run, rendered while the learner reads:
+// at rest, marked as the next key, pressed, and pressed while marked (a key
+// typed twice in a row).
+void Form1::prepareKeyLooks()
+{
+    std::vector<KeyboardView::KeyLook> looks;
+    std::array<bool, kMaxKeyNumber + 1> seen{};
+    for (const PositionCell &c : textLayout.positions) {
+        const KeyNumber k = PositionKeyOf(c.symbol).key;
+        if (k < 1 || k > kMaxKeyNumber || seen[k])
+            continue;
+        seen[k] = true;
+        looks.push_back({k, Palette::Black, 1, false});
+        looks.push_back({k, Palette::Red, 3, false});
+        looks.push_back({k, Palette::Black, 1, true});
+        looks.push_back({k, Palette::Red, 3, true});
+    }
+    picKey->prepareLooks(std::move(looks));
 }
 
 // --- The lesson menus --------------------------------------------------------

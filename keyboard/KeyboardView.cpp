@@ -873,33 +873,9 @@ void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &are
         }
     }
 
-    // Rendered into an image of whole rows of the picture, which holds every
-    // outlined item that crosses the area from end to end: Qt cuts a thin
-    // outline short at the image's edge and then shades it differently, so
-    // an outline must not reach out of the image. At a fractional density
-    // the image holds the whole picture, so that nothing lands at a fraction
-    // of a device pixel from where the whole picture puts it.
-    QRect rows = area;
-    if (m_tileDpr == qRound(m_tileDpr)) {
-        const QRectF a(area);
-        const std::vector<Item> &items = m_picture.items();
-        for (const int i : nearItems(area)) {
-            if (items[i].penWidth > 0 && paintsOn(items[i], a))
-                rows |= reachOf(items[i]).toAlignedRect();
-        }
-        rows &= rect();
-    } else {
-        rows = rect();
-    }
     QImage scratch;
-    QImage *band = &m_band;
-    if (rows.height() > kBandRows) {
-        scratch = pictureImage(rows.height(), m_tileDpr);
-        band = &scratch;
-    } else if (m_band.isNull()) {
-        m_band = pictureImage(kBandRows, m_tileDpr);
-    }
-    const int top = rows.top();
+    int top = 0;
+    QImage *band = bandFor(area, scratch, top);
     if (!(keep && !screen && restoreTile(*band, inBand(top, area), area))) {
         renderPicture(*band, top, area);
         if (keep) {
@@ -932,6 +908,96 @@ void KeyboardView::showArea(QPainter &p, const QRegion &region, const QRect &are
                     QRectF(area.x() * m_tileDpr, (area.y() - top) * m_tileDpr, area.width() * m_tileDpr,
                            area.height() * m_tileDpr));
     }
+}
+
+QImage *KeyboardView::bandFor(const QRect &area, QImage &scratch, int &top)
+{
+    // Qt cuts a thin outline short at the image's edge and then shades it
+    // differently, so an outline must not reach out of the image. At a
+    // fractional density the image holds the whole picture, so that nothing
+    // lands at a fraction of a device pixel from where the whole picture
+    // puts it.
+    QRect rows = area;
+    if (m_tileDpr == qRound(m_tileDpr)) {
+        const QRectF a(area);
+        const std::vector<Item> &items = m_picture.items();
+        for (const int i : nearItems(area)) {
+            if (items[i].penWidth > 0 && paintsOn(items[i], a))
+                rows |= reachOf(items[i]).toAlignedRect();
+        }
+        rows &= rect();
+    } else {
+        rows = rect();
+    }
+    top = rows.top();
+    if (rows.height() > kBandRows) {
+        scratch = pictureImage(rows.height(), m_tileDpr);
+        return &scratch;
+    }
+    if (m_band.isNull())
+        m_band = pictureImage(kBandRows, m_tileDpr);
+    return &m_band;
+}
+
+// --- Looks prepared ahead --------------------------------------------------------
+
+void KeyboardView::prepareLooks(std::vector<KeyLook> looks)
+{
+    std::reverse(looks.begin(), looks.end());
+    m_toPrepare = std::move(looks);
+    if (!m_prepareTimer) {
+        m_prepareTimer = new QTimer(this);
+        m_prepareTimer->setInterval(0);
+        connect(m_prepareTimer, &QTimer::timeout, this, &KeyboardView::prepareNextLook);
+    }
+    if (!m_toPrepare.empty())
+        m_prepareTimer->start();
+}
+
+void KeyboardView::prepareNextLook()
+{
+    // One look at a time, each a fraction of a millisecond: a key pressed
+    // meanwhile waits for one at most. Only while the screen shows the
+    // picture at the density of the kept looks and no key top is changing.
+    if (m_toPrepare.empty() || m_tileDpr == 0 || m_handsDrawn || !isVisible() || !m_stale.empty()
+        || !m_before.empty()) {
+        m_prepareTimer->stop();
+        if (!m_toPrepare.empty())
+            QTimer::singleShot(100, this, [this] {
+                if (!m_toPrepare.empty())
+                    m_prepareTimer->start();
+            });
+        return;
+    }
+    const KeyLook look = m_toPrepare.back();
+    m_toPrepare.pop_back();
+    const Item *it = m_picture.keyTop(look.key);
+    const QRect cell = keyCell(look.key);
+    if (!it || cell.isEmpty() || !keepsTiles(cell))
+        return;
+    const auto index = static_cast<std::size_t>(it - m_picture.items().data());
+    const Item was = *it;
+    const QPointF rest = was.rect.topLeft();
+    if (rest != rest.toPoint())
+        return;
+    const int d = look.sunk ? 1 : 0;
+    m_picture.setKeyBorder(look.key, look.border, look.borderWidth);
+    m_picture.moveKeyTop(look.key, int(rest.x()) + d, int(rest.y()) + d);
+    it = m_picture.keyTop(look.key);
+    // A look that reaches out of the cells the key is filed in is left to
+    // the keystroke that shows it.
+    if (index < m_filed.size() && m_filed[index].contains(reachOf(*it)) && !m_gridStale) {
+        lookOf(cell, m_look);
+        if (!findTile(cell, m_look)) {
+            QImage scratch;
+            int top = 0;
+            QImage *band = bandFor(cell, scratch, top);
+            renderPicture(*band, top, cell);
+            keepTile(*band, inBand(top, cell), cell);
+        }
+    }
+    m_picture.moveKeyTop(look.key, int(rest.x()), int(rest.y()));
+    m_picture.setKeyBorder(look.key, was.pen, was.penWidth);
 }
 
 void KeyboardView::hideEvent(QHideEvent *event)

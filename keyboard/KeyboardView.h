@@ -12,6 +12,8 @@
 #include <QHash>
 #include <QImage>
 #include <QWidget>
+
+class QTimer;
 #include <array>
 #include <vector>
 
@@ -57,6 +59,21 @@ public:
     void clearHands();
     bool handsDrawn() const { return m_handsDrawn; }
 
+    // A look a key top takes in a run: its border, and its top sunk by a
+    // pixel or at rest.
+    struct KeyLook {
+        KeyNumber key = 0;
+        VbColor border = Palette::Black;
+        int borderWidth = 1;
+        bool sunk = false;
+    };
+    // Renders these looks of their keys' areas off the screen, a few at a
+    // time while the window is idle, and keeps them: the keystroke that
+    // first shows one copies it instead of rendering it. Nothing on the
+    // screen changes. Replaces the looks still waiting.
+    void prepareLooks(std::vector<KeyLook> looks);
+    bool looksWaiting() const { return !m_toPrepare.empty(); }
+
 signals:
     void clicked();
 
@@ -88,6 +105,10 @@ private:
     // picture's row top.
     void renderPicture(QImage &target, int top, const QRect &area);
     void showArea(QPainter &p, const QRegion &region, const QRect &area, bool keep);
+    // The image an area is rendered into: whole rows of the picture, which
+    // hold every outlined item that crosses the area; top is its first row.
+    QImage *bandFor(const QRect &area, QImage &scratch, int &top);
+    void prepareNextLook();
     void paintWhole(QPainter &p, const QRegion &region);
     QImage *screenFor(QPainter &p, const QRegion &region, const QRect &area, QPoint &at) const;
     static std::vector<QRect> coalesced(const QRegion &region);
@@ -177,4 +198,6 @@ private:
     quint32 m_query = 0;
     std::vector<int> m_near;
     QHash<quint64, std::vector<int>> m_nearAreas; // the items near each area asked about
+    std::vector<KeyLook> m_toPrepare; // looks to render while idle, the next one last
+    QTimer *m_prepareTimer = nullptr;
 };

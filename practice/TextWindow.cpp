@@ -1,8 +1,10 @@
 #include "practice/TextWindow.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "view/Fonts.h"
 #include "view/LaidOutText.h"
@@ -35,6 +37,9 @@ TextSheet::TextSheet(QWidget *parent)
 void TextSheet::setTextLayout(const TextLayout *layout)
 {
     m_layout = layout;
+    m_words.clear();
+    m_preparedTo = 0;
+    m_prepareWanted = true;
     update();
 }
 
@@ -69,6 +74,16 @@ void TextSheet::updateEcho(int k)
         update(r.adjusted(0, 0, 1, 0));
 }
 
+const LaidOutText &TextSheet::laidOutWord(const QString &word)
+{
+    // A text repeats its characters: each is laid out once.
+    auto it = m_words.constFind(word);
+    if (it == m_words.constEnd())
+        it = m_words.insert(word, LaidOutText(word, m_wordFont, this, QSizeF(0, kCellHeight),
+                                              Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip));
+    return *it;
+}
+
 const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
 {
     // The symbols and echoes are a few dozen short strings, drawn again on
@@ -99,14 +114,54 @@ const LaidOutText &TextSheet::laidOutSymbol(const QString &symbol)
     return *it;
 }
 
-void TextSheet::paintEvent(QPaintEvent *event)
+void TextSheet::useDensity()
 {
     if (m_symbolDpi != logicalDpiY()) {
+        m_words.clear();
         m_symbols.clear();
         m_zhuyin = {};
         m_tones = {};
         m_ascii = {};
         m_symbolDpi = logicalDpiY();
+        m_preparedTo = 0;
+    }
+}
+
+void TextSheet::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    m_prepareWanted = true;
+}
+
+void TextSheet::prepareAhead()
+{
+    if (!m_layout || !parentWidget() || !isVisible())
+        return;
+    useDensity();
+    // From the bottom of the view to two lines below it.
+    const int shownTo = parentWidget()->height() - y();
+    const int from = std::max(shownTo, m_preparedTo);
+    const int to = std::min(shownTo + 2 * kLineHeight, height());
+    if (from >= to)
+        return;
+    const qreal dpr = devicePixelRatioF();
+    QImage scratch((QSizeF(width(), to - from) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    scratch.setDevicePixelRatio(dpr);
+    QPainter p(&scratch);
+    p.translate(0, -from);
+    p.setPen(Qt::black);
+    p.setFont(m_wordFont);
+    paintCells(p, QRect(0, from, width(), to - from));
+    m_preparedTo = to;
+}
+
+void TextSheet::paintEvent(QPaintEvent *event)
+{
+    useDensity();
+    if (m_prepareWanted) {
+        // Posted now, it runs once this paint is on the screen.
+        m_prepareWanted = false;
+        QTimer::singleShot(0, this, &TextSheet::prepareAhead);
     }
     QPainter p(this);
     // Part by part: a cell that reaches into two parts is drawn into each
@@ -136,7 +191,7 @@ void TextSheet::paintCells(QPainter &p, const QRect &exposed)
             break;
         const QRect r(w.left, w.top, w.width, kCellHeight);
         if (r.intersects(exposed) && !w.text.isEmpty())
-            p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, w.text);
+            laidOutWord(w.text).draw(p, r.topLeft());
     }
 
     // Symbols to type, light cyan, and under each the echo when shown.

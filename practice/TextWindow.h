@@ -34,20 +34,30 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void paintCells(QPainter &p, const QRect &exposed);
     const LaidOutText &laidOutSymbol(const QString &symbol);
+    const LaidOutText &laidOutWord(const QString &word);
+    void useDensity();
+    // The rows just below those that show, drawn off the screen once the
+    // screen is current: their glyphs are rendered and their words laid out
+    // before a keystroke scrolls them into view.
+    void prepareAhead();
 
     const TextLayout *m_layout = nullptr;
     QFont m_wordFont;
     QFont m_symbolFont;
+    QHash<QString, LaidOutText> m_words;   // the text's characters, laid out
     QHash<QString, LaidOutText> m_symbols; // symbols and echoes, laid out
     // Those one character long: Zhuyin symbols, tone marks and ASCII.
     std::array<LaidOutText, 0x30> m_zhuyin{};
     std::array<LaidOutText, 0x20> m_tones{};
     std::array<LaidOutText, 0x80> m_ascii{};
     int m_symbolDpi = 0;
+    bool m_prepareWanted = false;
+    int m_preparedTo = 0; // rows above this sheet row have been drawn
 };
 
 class TextWindow : public QFrame {

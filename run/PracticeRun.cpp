@@ -33,21 +33,28 @@ void PracticeRun::start(std::vector<QString> symbols, qint64 now)
     advance();
 }
 
+PositionKey PositionKeyOf(const QString &symbol)
+{
+    PositionKey k;
+    if (LenMbcs(symbol) == 1) {
+        k.charMode = true;
+        const QByteArray ansi = Big5::encode(symbol);
+        k.expected = static_cast<qint16>(ansi.isEmpty() ? 0 : static_cast<unsigned char>(ansi.at(0)));
+        k.key = BaseKeyOf(k.expected);
+    } else {
+        k.key = KeyOfSymbol(symbol);
+        k.expected = k.key;
+    }
+    return k;
+}
+
 void PracticeRun::beginPosition(qint16 pos)
 {
     curPos = pos;
-    const QString &c = m_symbols[static_cast<std::size_t>(pos - 1)];
-    if (LenMbcs(c) == 1) {
-        // A single-byte symbol is typed as exactly that character.
-        charMode = true;
-        const QByteArray ansi = Big5::encode(c);
-        expectedKey = static_cast<qint16>(ansi.isEmpty() ? 0 : static_cast<unsigned char>(ansi.at(0)));
-        m_key = BaseKeyOf(expectedKey);
-    } else {
-        charMode = false;
-        m_key = KeyOfSymbol(c);
-        expectedKey = m_key;
-    }
+    const PositionKey k = PositionKeyOf(m_symbols[static_cast<std::size_t>(pos - 1)]);
+    charMode = k.charMode;
+    expectedKey = k.expected;
+    m_key = k.key;
     if (m_listener)
         m_listener->positionBegun(pos, m_key, m_now);
     if (m_display)

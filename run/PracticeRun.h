@@ -30,6 +30,16 @@ public:
     virtual void runEnded(const RunOutcome &outcome) = 0;
 };
 
+// What a position's symbol asks to be typed: a single-byte symbol is typed
+// as that character (charMode, expected holds it), any other on the key of
+// the Zhuyin symbol or tone (expected holds the key number).
+struct PositionKey {
+    bool charMode = false;
+    qint16 expected = 0;
+    KeyNumber key = 0; // the key marked on the keyboard
+};
+PositionKey PositionKeyOf(const QString &symbol);
+
 class PracticeRun {
 public:
     static constexpr qint16 kInterrupt = 27; // typedKey asking to end the run

@@ -274,6 +274,33 @@ private slots:
         QVERIFY(screen == drawn);
     }
 
+    // Looks prepared while the window is idle change nothing on the screen;
+    // the keystroke that then shows them shows what a keyboard drawn once in
+    // that state shows.
+    void preparedLooks()
+    {
+        KeyboardView shown;
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        auto screen = [&] {
+            return static_cast<QImage *>(shown.backingStore()->paintDevice())->convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage before = screen();
+        shown.prepareLooks({{65, Palette::Red, 3, false}, {65, Palette::Black, 1, true}, {74, Palette::Red, 3, false}});
+        QTRY_VERIFY(!shown.looksWaiting());
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(screen() == before);
+
+        const KeyRect r = shown.keyTopRect(65);
+        shown.moveKeyTop(65, r.left + 1, r.top + 1);
+        shown.setBorder(74, Palette::Red, 3);
+        QCoreApplication::sendPostedEvents();
+        KeyboardView once;
+        once.moveKeyTop(65, r.left + 1, r.top + 1);
+        once.setBorder(74, Palette::Red, 3);
+        QVERIFY(screen() == KeyboardShot(&once).image);
+    }
+
     // On a high-density screen the picture is drawn at the screen's own
     // resolution: edges fall on whole pixels, nothing is blurred by scaling.
     void crispAtHighDensity()

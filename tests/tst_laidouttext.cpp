@@ -31,6 +31,9 @@ private slots:
         // The text window's symbol and echo cells, cut at the cell.
         QTest::newRow("tone") << QStringLiteral("ˋ") << Fonts::kai(13) << cell << QSize(17, 25);
         QTest::newRow("symbol cell") << QStringLiteral("ㄓ") << Fonts::kai(13) << cell << QSize(17, 25);
+        // The text's characters, free to overhang their cells.
+        QTest::newRow("character") << QStringLiteral("鬱") << Fonts::kai(15.75)
+                                   << int(Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip) << QSize(0, 25);
         QTest::newRow("longer than its cell") << QStringLiteral("ㄓㄨㄥ") << Fonts::kai(13) << cell << QSize(17, 25);
     }
     void drawsWhatDrawTextDraws()
