@@ -256,8 +256,8 @@ def bench_start_up(display, x, tutor, bare, tipp, text):
         summary("launch to first full paint / TIPP10's map (ms)", t[1], p[0], 0.999, "TIPP10")
         summary("RSS 3 s after launch / TIPP10's (MiB)", t[2], p[2], 1.0, "TIPP10")
     w = medians("text")
-    print("  the floor with the first screen's writing (bare_window --text: Chinese menu titles, "
-          "a Kai line, figures):", flush=True)
+    print("  the floor with the first screen's writing (bare_window --text: the menu titles and "
+          "every caption, in their faces and sizes):", flush=True)
     row("launch to window mapped", w[0], "ms", b[0])
     row("launch to first full paint", w[1], "ms", b[1])
     row(f"USS {RSS_AT_S:.0f} s after launch", w[3], "MiB", b[3])
