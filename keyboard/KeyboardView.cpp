@@ -729,6 +729,8 @@ QRectF KeyboardView::devicePixels(const QRect &r) const
 
 void KeyboardView::paintEvent(QPaintEvent *event)
 {
+    if (!m_toPrepare.empty() && !m_prepareTimer->isActive())
+        m_prepareTimer->start(); // from the event loop, after this paint
     QPainter p(this);
     if (m_handsDrawn) {
         m_screenKnown = false;
@@ -958,15 +960,11 @@ void KeyboardView::prepareNextLook()
 {
     // One look at a time, each a fraction of a millisecond: a key pressed
     // meanwhile waits for one at most. Only while the screen shows the
-    // picture at the density of the kept looks and no key top is changing.
+    // picture at the density of the kept looks and no key top is changing;
+    // otherwise the next paint takes it up again.
     if (m_toPrepare.empty() || m_tileDpr == 0 || m_handsDrawn || !isVisible() || !m_stale.empty()
         || !m_before.empty()) {
         m_prepareTimer->stop();
-        if (!m_toPrepare.empty())
-            QTimer::singleShot(100, this, [this] {
-                if (!m_toPrepare.empty())
-                    m_prepareTimer->start();
-            });
         return;
     }
     const KeyLook look = m_toPrepare.back();

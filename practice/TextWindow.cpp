@@ -138,20 +138,31 @@ void TextSheet::prepareAhead()
     if (!m_layout || !parentWidget() || !isVisible())
         return;
     useDensity();
-    // From the bottom of the view to two lines below it.
+    // The line below the view: the next one a keystroke scrolls in. Its
+    // characters and symbols are laid out and drawn once into a scrap image,
+    // which leaves their glyphs rendered in Qt's glyph caches.
     const int shownTo = parentWidget()->height() - y();
     const int from = std::max(shownTo, m_preparedTo);
-    const int to = std::min(shownTo + 2 * kLineHeight, height());
+    const int to = std::min(shownTo + kLineHeight, height());
     if (from >= to)
         return;
     const qreal dpr = devicePixelRatioF();
-    QImage scratch((QSizeF(width(), to - from) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-    scratch.setDevicePixelRatio(dpr);
-    QPainter p(&scratch);
-    p.translate(0, -from);
-    p.setPen(Qt::black);
-    p.setFont(m_wordFont);
-    paintCells(p, QRect(0, from, width(), to - from));
+    QImage scrap(QSize(32, 32) * dpr, QImage::Format_ARGB32_Premultiplied);
+    scrap.setDevicePixelRatio(dpr);
+    QPainter p(&scrap);
+    for (std::size_t i = firstCellBelow(m_layout->words, from, kCellHeight); i < m_layout->words.size(); ++i) {
+        const WordCell &w = m_layout->words[i];
+        if (w.top >= to)
+            break;
+        if (!w.text.isEmpty())
+            laidOutWord(w.text).draw(p, QPointF());
+    }
+    const auto &positions = m_layout->positions;
+    for (std::size_t i = firstCellBelow(positions, from, kCellHeight); i < positions.size(); ++i) {
+        if (positions[i].top >= to)
+            break;
+        laidOutSymbol(positions[i].symbol).draw(p, QPointF());
+    }
     m_preparedTo = to;
 }
 
