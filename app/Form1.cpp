@@ -412,10 +412,10 @@ void Form1::Form_Load()
     lblEsc->setText(QStringLiteral("按Esc鍵可以中斷打字"));
     lblEsc->hide();
 
-    // 18. The lesson menus.
-    FillBaseMenu();
-    FillDocMenu();
-    FillClassDocMenu();
+    // 18. The lesson menus, filled once the window is on the screen: they
+    //     are not part of its first paint.
+    for (QMenu *m : {mnuB, mnuD, mnuC})
+        connect(m, &QMenu::aboutToShow, this, &Form1::FillLessonMenus);
 
     cmdStart->setFocus();
 }

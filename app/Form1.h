@@ -137,6 +137,9 @@ public:
     // --- Procedures -------------------------------------------------------
     void Form_Load();
     bool IsCapsLockOn() const;
+    // The three lesson menus' items, once: after the window's first paint,
+    // or sooner when a lesson menu is opened or a lesson chosen.
+    void FillLessonMenus();
     void FillBaseMenu();
     void FillDocMenu();
     void FillClassDocMenu();
@@ -226,6 +229,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -261,6 +265,7 @@ private:
     void relayOutArticle();
     void updateArticleActions();
     bool m_runLocked = false;      // the controls are locked for a run
+    bool m_lessonMenusFilled = false;
     bool m_keepArticle = false;    // set while an article's own text is laid out
     bool m_articlesUsable = true;  // false once the reading tables proved missing
 };

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -188,6 +189,27 @@ void fillLessonMenu(QMenu *menu, QList<QAction *> &items, const QString &itemNam
 
 } // namespace
 
+void Form1::FillLessonMenus()
+{
+    if (m_lessonMenusFilled)
+        return;
+    m_lessonMenusFilled = true;
+    FillBaseMenu();
+    FillDocMenu();
+    FillClassDocMenu();
+}
+
+bool Form1::event(QEvent *event)
+{
+    const bool firstPaint = event->type() == QEvent::UpdateRequest && !m_lessonMenusFilled;
+    const bool done = QMainWindow::event(event);
+    if (firstPaint) {
+        // Posted now, the menus are filled once this paint is on the screen.
+        QMetaObject::invokeMethod(this, &Form1::FillLessonMenus, Qt::QueuedConnection);
+    }
+    return done;
+}
+
 void Form1::FillBaseMenu()
 {
     fillLessonMenu(mnuB, mnuBase, QStringLiteral("mnuBase"), Lessons::Menu::Base,
@@ -223,18 +245,21 @@ void loadLesson(Form1 *f, QAction *item, QString text, Lessons::Menu menu, int i
 
 void Form1::mnuBase_Click(int index)
 {
+    FillLessonMenus();
     if (index >= 1 && index < mnuBase.size())
         loadLesson(this, mnuBase[index], GetBaseText(static_cast<qint16>(index)), Lessons::Menu::Base, index);
 }
 
 void Form1::mnuDoc_Click(int index)
 {
+    FillLessonMenus();
     if (index >= 1 && index < mnuDoc.size())
         loadLesson(this, mnuDoc[index], GetDocText(static_cast<qint16>(index)), Lessons::Menu::Doc, index);
 }
 
 void Form1::mnuClassDoc_Click(int index)
 {
+    FillLessonMenus();
     if (index >= 1 && index < mnuClassDoc.size())
         loadLesson(this, mnuClassDoc[index], GetClassDocText(static_cast<qint16>(index)), Lessons::Menu::ClassDoc, index);
 }

@@ -31,12 +31,13 @@ private slots:
     // Every item of the three lesson menus, in index order, chosen as the
     // learner chooses it: the window takes the item's caption and lays out
     // the item's own text, the clock stops, the run's displays empty and
-    // Start is ready.
+    // Start is ready. The menus are filled once the window is on the screen.
     void everyMenuItemLoadsItsText()
     {
         FormHarness h;
         QVERIFY(h.show());
         Form1 &f = h.form;
+        QTRY_COMPARE(f.mnuB->actions().size(), Lessons::count(Lessons::Menu::Base));
         const std::tuple<QMenu *, QList<QAction *> *, Lessons::Menu> menus[] = {
             {f.mnuB, &f.mnuBase, Lessons::Menu::Base},
             {f.mnuD, &f.mnuDoc, Lessons::Menu::Doc},
