@@ -773,15 +773,20 @@ void KeyboardView::paintEvent(QPaintEvent *event)
 
 void KeyboardView::paintWhole(QPainter &p, const QRegion &region)
 {
-    // The whole picture: kept from an earlier run, or rendered (and kept).
+    // The whole picture: kept from an earlier run, or rendered. Only the
+    // picture of the first paint is kept for the next launch, which starts
+    // the same way: a later one (the keyboard shown again during a run, say)
+    // shows a state the next launch does not start in.
     m_stale.clear();
     m_before.clear();
+    const bool first = !m_paintedWhole;
+    m_paintedWhole = true;
     const QByteArray key = PictureCache::key(m_picture, m_tileDpr);
     QImage picture = PictureCache::load(key);
     if (picture.isNull() || picture.size() != (QSizeF(kWidth, kHeight) * m_tileDpr).toSize()) {
         picture = pictureImage(kHeight, m_tileDpr);
         renderPicture(picture, 0, rect());
-        if (!key.isEmpty()) {
+        if (first && !key.isEmpty()) {
             // Written once the window is on the screen.
             QTimer::singleShot(0, this, [key, picture] { PictureCache::save(key, picture); });
         }

@@ -185,6 +185,7 @@ private:
     // Key tops changed since the last paint, as they were; whether the
     // screen shows the picture as it was then, everywhere.
     std::vector<std::pair<int, KeyboardArt::Item>> m_before;
+    bool m_paintedWhole = false; // the first whole paint is done
     bool m_screenKnown = false;
     bool m_keepFromScreen = false; // during a paint: m_screenKnown as it began
     bool m_allOnScreen = true;     // during a paint: every part written to the screen

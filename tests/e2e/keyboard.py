@@ -155,6 +155,25 @@ def test_kept_picture(display, exe, shots):
         kept = os.path.join(os.environ["XDG_CACHE_HOME"], "Quillory", "keyboard.picture")
         check(os.path.exists(kept), "the first run kept no picture of the keyboard")
     check(crops[0] == crops[1], "the kept picture differs from the drawn one")
+
+    # The keyboard drawn whole again in another state (hidden and shown during
+    # a run, its next key marked) leaves the picture the next launch starts with.
+    with open(kept, "rb") as f:
+        before = f.read()
+    with Tutor(display, exe) as t:
+        w = Window(display, t, shots)
+        time.sleep(0.5)
+        t.key("alt+b", "Return")  # the first drill lesson
+        time.sleep(0.3)
+        t.key("space")  # Start has the focus
+        time.sleep(0.3)
+        for _ in range(2):
+            w.click(616, 68)  # 隱藏鍵盤, then 顯示鍵盤
+            time.sleep(0.4)
+        full, _ = w.shot("keyboard-shown-again.png")
+        check(w.keyboard_crop(full) != crops[0], "the run marked no key")
+    with open(kept, "rb") as f:
+        check(f.read() == before, "a later paint replaced the picture the next launch starts with")
     os.remove(os.path.join(shots, "root.png"))
 
 
