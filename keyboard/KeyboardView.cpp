@@ -972,6 +972,13 @@ void KeyboardView::prepareNextLook()
         m_prepareTimer->stop();
         return;
     }
+    if (m_tileBytes > kTileBudget * 3 / 4) {
+        // The keys met first are prepared; the rest of the room is left to
+        // the looks the keystrokes keep.
+        m_toPrepare.clear();
+        m_prepareTimer->stop();
+        return;
+    }
     const KeyLook look = m_toPrepare.back();
     m_toPrepare.pop_back();
     const Item *it = m_picture.keyTop(look.key);
