@@ -108,6 +108,13 @@ public:
     bool blinkPhase = false;
     qint16 shiftHeld = 0;
     VbColor rememberedEchoBack = Palette::Yellow;
+    // A key top's border at rest, and while it marks the next key to type.
+    struct KeyBorder {
+        VbColor color;
+        int width;
+    };
+    static constexpr KeyBorder kRestBorder{Palette::Black, 1};
+    static constexpr KeyBorder kNextKeyBorder{Palette::Red, 3};
     // The monotonic clock in milliseconds; tests replace it.
     std::function<qint64()> monotonicMs;
     // Shows a message box titled with the program's name; tests may replace it.

@@ -131,7 +131,7 @@ void Form1::beginPosition(qint16 pos, KeyNumber key)
 {
     ScrollToPos(pos);
     if (key > 0) {
-        picKey->setBorder(key, Palette::Red, 3);
+        picKey->setBorder(key, kNextKeyBorder.color, kNextKeyBorder.width);
         if (charMode)
             ShowShiftHint();
     }
@@ -153,7 +153,7 @@ void Form1::endPosition(qint16 pos, KeyNumber key, bool accepted)
     }
     setEchoBack(pos, rememberedEchoBack);
     if (key > 0)
-        picKey->setBorder(key, Palette::Black, 1);
+        picKey->setBorder(key, kRestBorder.color, kRestBorder.width);
     if (accepted && charMode)
         ShowShiftHint();
 }

@@ -160,10 +160,10 @@ void Form1::prepareKeyLooks()
         if (k < 1 || k > kMaxKeyNumber || seen[k])
             continue;
         seen[k] = true;
-        looks.push_back({k, Palette::Black, 1, false});
-        looks.push_back({k, Palette::Red, 3, false});
-        looks.push_back({k, Palette::Black, 1, true});
-        looks.push_back({k, Palette::Red, 3, true});
+        for (const bool sunk : {false, true}) {
+            for (const KeyBorder &b : {kRestBorder, kNextKeyBorder})
+                looks.push_back({k, b.color, b.width, sunk});
+        }
     }
     picKey->prepareLooks(std::move(looks));
 }

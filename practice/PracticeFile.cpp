@@ -1,5 +1,4 @@
 #include "practice/PracticeFile.h"
-#include "practice/TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+#include "practice/TextLines.h"
 
 namespace {
 

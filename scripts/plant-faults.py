@@ -130,7 +130,7 @@ fault("esc-menu-keeps-hands", "app/Form1_Run.cpp",
         "    run.requestInterrupt(monotonicMs());")],
       "the Esc menu item leaves the hands demonstration running")
 fault("next-key-thin-border", "app/Form1_Run.cpp",
-      [("picKey->setBorder(key, Palette::Red, 3);", "picKey->setBorder(key, Palette::Red, 1);")],
+      [("picKey->setBorder(key, kNextKeyBorder.color, kNextKeyBorder.width);", "picKey->setBorder(key, kNextKeyBorder.color, 1);")],
       "the next key's border one pixel wide")
 fault("no-shift-hint-in-run", "app/Form1_Run.cpp",
       [("        if (charMode)\n            ShowShiftHint();\n    }\n    rememberedEchoBack",
@@ -149,7 +149,7 @@ fault("progress-off-by-one", "app/Form1_Run.cpp",
       [("ProgressBarWidth(run.rightCount, run.posCount)", "ProgressBarWidth(run.rightCount - 1, run.posCount)")],
       "the progress bar one position behind, never full")
 fault("red-borders-stay", "app/Form1_Run.cpp",
-      [("    if (key > 0)\n        picKey->setBorder(key, Palette::Black, 1);", "")],
+      [("    if (key > 0)\n        picKey->setBorder(key, kRestBorder.color, kRestBorder.width);", "")],
       "typed keys keep the red next-key border")
 fault("wrong-count-not-shown", "app/Form1_Run.cpp",
       [("    lblWrong->setText(QString::number(run.wrongCount));", "")],

@@ -18,7 +18,6 @@ def showing(a11y, name):
         return False
 
 
-
 def test(display, exe, shots):
     wm = subprocess.Popen(["openbox"], env=display.env(), stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
