@@ -206,8 +206,8 @@ def summary(what, tutor, other, ratio_goal, other_name):
     SUMMARY.append((what, tutor, other, other_name, ratio, ratio_goal, ratio <= ratio_goal))
 
 
-def bench_start_up(display, x, tutor, bare, tipp, text):
-    kinds = [k for k in (bare, text, tutor, tipp) if k]
+def bench_start_up(display, x, tutor, bare, tipp, text, screen):
+    kinds = [k for k in (bare, text, screen, tutor, tipp) if k]
     print(f"start-up: {STARTS} launches each, taking turns, medians; memory: the first "
           f"{RSS_STARTS} of them", flush=True)
     for k in kinds:
@@ -273,6 +273,16 @@ def bench_start_up(display, x, tutor, bare, tipp, text):
     print(f"  of the tutor's USS above the empty window ({t[3] - b[3]:.2f} MiB), the writing alone "
           f"takes {w[3] - b[3]:.2f} MiB; of its first paint above it ({t[1] - b[1]:.1f} ms), "
           f"{w[1] - b[1]:.1f} ms", flush=True)
+    s = medians("screen")
+    print("  the floor of the whole first screen (bare_window --screen: the same writing in the same "
+          "controls, Qt's plainest widgets, a keyboard picture made in memory):", flush=True)
+    row("launch to window mapped", s[0], "ms", b[0])
+    row("launch to first full paint", s[1], "ms", b[1])
+    row("launch to first full paint, against the text floor", s[1], "ms", w[1], floor_name="text")
+    row(f"USS {RSS_AT_S:.0f} s after launch", s[3], "MiB", b[3])
+    print("  the tutor against the floor of its first screen:", flush=True)
+    row("launch to first full paint", t[1], "ms", s[1], floor_name="screen")
+    row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", s[3], floor_name="screen")
 
 
 BASELINE_STARTS = 31
@@ -585,7 +595,8 @@ def main():
                 print("(TIPP10 is not installed: the tutor is measured against the floor only)", flush=True)
             only = os.environ.get("BENCH_ONLY", "start baseline file keys idle").split()
             if "start" in only:
-                bench_start_up(display, x, tutor, bare, tipp, Kind("text", bare.argv + ["--text"]))
+                bench_start_up(display, x, tutor, bare, tipp, Kind("text", bare.argv + ["--text"]),
+                               Kind("screen", bare.argv + ["--screen"]))
             if baseline and "baseline" in only:
                 bench_against_baseline(display, x, tutor, Kind("before", [baseline]))
             if "file" in only:

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDataStream>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -12,6 +11,14 @@
 #include <QStandardPaths>
 
 #include <cstring>
+#include <string>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <link.h>
+#endif
 
 #include "keyboard/KeyboardPicture.h"
 
@@ -51,49 +58,75 @@ QByteArray fontSettings()
 
 // A file or folder as its size and time of change: a font installed or the
 // font configuration changed changes the folders that hold them.
-void stamp(QByteArray &key, const QString &path)
+void stamp(QByteArray &key, const QByteArray &path)
 {
-    const QFileInfo info(path);
-    key += path.toUtf8() + ' ';
+    key += path + ' ';
+#if defined(Q_OS_UNIX)
+    struct stat info;
+    if (::stat(path.constData(), &info) == 0) {
+        key += QByteArray::number(qint64(info.st_size)) + ' ' + QByteArray::number(qint64(info.st_mtim.tv_sec)) + ' '
+            + QByteArray::number(qint64(info.st_mtim.tv_nsec));
+    }
+#else
+    const QFileInfo info(QString::fromLocal8Bit(path));
     if (info.exists())
         key += QByteArray::number(info.size()) + ' ' + QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+#endif
     key += '\n';
 }
 
-// The shared libraries that shape and render text, as the program has
-// them loaded. Only the few lines naming them are looked at closely.
-void stampLibraries(QByteArray &key)
+void stamp(QByteArray &key, const QString &path)
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    QList<QByteArray> seen;
-    for (const QByteArray &line : maps.readAll().split('\n')) {
-        const qsizetype slash = line.indexOf('/');
-        if (slash < 0)
-            continue;
-        const QByteArray path = line.mid(slash);
-        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        if ((name.startsWith("libfreetype") || name.startsWith("libharfbuzz") || name.startsWith("libfontconfig")
-             || name.startsWith("libQt6Gui"))
-            && !seen.contains(path)) {
-            seen << path;
-            stamp(key, QString::fromUtf8(path));
-        }
-    }
+    stamp(key, QFile::encodeName(path));
 }
 
-// Everything in the picture: each item's place, colours, text and font.
+// The shared libraries that shape and render text, as the program has
+// them loaded, in the order they were loaded.
+void stampLibraries(QByteArray &key)
+{
+#if defined(Q_OS_LINUX)
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *data) {
+            const char *path = info->dlpi_name;
+            const char *slash = path ? std::strrchr(path, '/') : nullptr;
+            const char *name = slash ? slash + 1 : path;
+            if (name && *name) {
+                for (const char *prefix : {"libfreetype", "libharfbuzz", "libfontconfig", "libQt6Gui"}) {
+                    if (std::strncmp(name, prefix, std::strlen(prefix)) == 0) {
+                        stamp(*static_cast<QByteArray *>(data), QByteArray(path));
+                        break;
+                    }
+                }
+            }
+            return 0;
+        },
+        &key);
+#else
+    Q_UNUSED(key);
+#endif
+}
+
+// Everything in the picture: each item's place, colours, text and font, as
+// their bytes.
 void stampPicture(QByteArray &key, const KeyboardPicture &picture)
 {
-    QByteArray items;
-    QDataStream out(&items, QIODevice::WriteOnly);
+    std::string items;
+    items.reserve(picture.items().size() * 128);
+    auto add = [&items](const auto &value) { items.append(reinterpret_cast<const char *>(&value), sizeof value); };
     for (const Item &it : picture.items()) {
-        out << int(it.shape) << it.layer << it.rect << it.line << it.filled << it.fill << it.pen << it.penWidth
-            << it.radius << it.visible << it.text << int(it.font.role) << it.font.points << it.font.bold
-            << it.wordWrap;
+        add(int(it.shape));
+        add(it.layer);
+        add(it.rect.x()), add(it.rect.y()), add(it.rect.width()), add(it.rect.height());
+        add(it.line.x1()), add(it.line.y1()), add(it.line.x2()), add(it.line.y2());
+        add(it.filled), add(it.fill), add(it.pen), add(it.penWidth), add(it.radius), add(it.visible);
+        add(it.text.size());
+        items.append(reinterpret_cast<const char *>(it.text.constData()), std::size_t(it.text.size()) * 2);
+        add(int(it.font.role)), add(it.font.points), add(it.font.bold), add(it.wordWrap);
     }
-    key += QCryptographicHash::hash(items, QCryptographicHash::Blake2b_256).toHex() + '\n';
+    key += QCryptographicHash::hash(QByteArrayView(items.data(), qsizetype(items.size())),
+                                    QCryptographicHash::Blake2b_256)
+               .toHex()
+        + '\n';
 }
 
 QString fileName()
