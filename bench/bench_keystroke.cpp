@@ -38,6 +38,7 @@
 #endif
 
 #include "app/Form1.h"
+#include "practice/TextWindow.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/KeyCatalogue.h"
 
@@ -132,8 +133,9 @@ int main(int argc, char **argv)
         // The learner reads the text.
         if (prepare)
             CALLGRIND_TOGGLE_COLLECT;
-        if (!QTest::qWaitFor([&] { return !form.picKey->looksWaiting(); }, 10000)) {
-            std::fprintf(stderr, "the keyboard's looks were still waiting after 10 s\n");
+        if (!QTest::qWaitFor([&] { return !form.picKey->looksWaiting() && !form.picWindow->picWd->preparing(); },
+                             10000)) {
+            std::fprintf(stderr, "the keyboard's looks or the text's lines were still waiting after 10 s\n");
             return 1;
         }
         QCoreApplication::sendPostedEvents();

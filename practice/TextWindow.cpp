@@ -13,6 +13,12 @@
 namespace {
 
 constexpr int kTitleWidth = 17;
+// Lines below the view kept prepared: a lesson's whole text, and well ahead
+// of the learner in a longer one.
+constexpr int kPreparedLines = 12;
+// How long the sheet waits after a paint before it prepares a line, so that
+// the work never delays a keystroke's way to the screen.
+constexpr int kQuietMs = 25;
 
 // Index of the first cell whose row reaches below y (cells are in line order).
 template <typename Cells>
@@ -32,6 +38,14 @@ TextSheet::TextSheet(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setFocusPolicy(Qt::StrongFocus);
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    connect(m_prepareTimer, &QTimer::timeout, this, &TextSheet::prepareAhead);
+}
+
+bool TextSheet::preparing() const
+{
+    return m_prepareWanted || m_prepareTimer->isActive();
 }
 
 void TextSheet::setTextLayout(const TextLayout *layout)
@@ -138,14 +152,15 @@ void TextSheet::prepareAhead()
     if (!m_layout || !parentWidget() || !isVisible())
         return;
     useDensity();
-    // The line below the view: the next one a keystroke scrolls in. Its
-    // characters and symbols are laid out and drawn once into a scrap image,
-    // which leaves their glyphs rendered in Qt's glyph caches.
+    // The next line below the view not yet drawn. Its characters and symbols
+    // are laid out and drawn once into a scrap image, which leaves their
+    // glyphs rendered in Qt's glyph caches.
     const int shownTo = parentWidget()->height() - y();
     const int from = std::max(shownTo, m_preparedTo);
-    const int to = std::min(shownTo + kLineHeight, height());
-    if (from >= to)
+    const int limit = std::min(shownTo + kPreparedLines * kLineHeight, height());
+    if (from >= limit)
         return;
+    const int to = std::min(from + kLineHeight, limit);
     const qreal dpr = devicePixelRatioF();
     QImage scrap(QSize(32, 32) * dpr, QImage::Format_ARGB32_Premultiplied);
     scrap.setDevicePixelRatio(dpr);
@@ -164,15 +179,18 @@ void TextSheet::prepareAhead()
         laidOutSymbol(positions[i].symbol).draw(p, QPointF());
     }
     m_preparedTo = to;
+    // The next line at the next turn of the event loop; a paint in between
+    // puts it off again.
+    if (to < limit)
+        m_prepareTimer->start(0);
 }
 
 void TextSheet::paintEvent(QPaintEvent *event)
 {
     useDensity();
-    if (m_prepareWanted) {
-        // Posted now, it runs once this paint is on the screen.
+    if (m_prepareWanted || m_prepareTimer->isActive()) {
         m_prepareWanted = false;
-        QTimer::singleShot(0, this, &TextSheet::prepareAhead);
+        m_prepareTimer->start(kQuietMs);
     }
     QPainter p(this);
     // Part by part: a cell that reaches into two parts is drawn into each

@@ -12,6 +12,7 @@
 #include "practice/TextLayout.h"
 
 class QScrollBar;
+class QTimer;
 
 // The sheet that holds the laid-out text; it moves, its cells never do.
 class TextSheet : public QWidget {
@@ -32,6 +33,9 @@ public:
     QRect echoRect(int k) const;
     QRect wordRect(int n) const;
 
+    // Whether lines below the view are still to be prepared.
+    bool preparing() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -41,9 +45,11 @@ private:
     const LaidOutText &laidOutSymbol(const QString &symbol);
     const LaidOutText &laidOutWord(const QString &word);
     void useDensity();
-    // The rows just below those that show, drawn off the screen once the
-    // screen is current: their glyphs are rendered and their words laid out
-    // before a keystroke scrolls them into view.
+    // The lines below those that show, drawn off the screen one at a time
+    // once the screen has been quiet for a moment: their glyphs are rendered
+    // and their words laid out before a keystroke scrolls them into view,
+    // and the work is done while the learner reads, not on the keystroke
+    // that scrolls.
     void prepareAhead();
 
     const TextLayout *m_layout = nullptr;
@@ -58,6 +64,7 @@ private:
     int m_symbolDpi = 0;
     bool m_prepareWanted = false;
     int m_preparedTo = 0; // rows above this sheet row have been drawn
+    QTimer *m_prepareTimer = nullptr;
 };
 
 class TextWindow : public QFrame {

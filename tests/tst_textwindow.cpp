@@ -195,6 +195,26 @@ private slots:
         QVERIFY(seen >= 40); // a line of symbols at least
     }
 
+    // The lines below the view are prepared while the window is quiet, a
+    // bounded number of them: in a long text the work ends, and starts
+    // again, bounded, after a scroll.
+    void preparingLinesAheadEnds()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        TokenTable t;
+        for (int i = 0; i < 5000; ++i)
+            t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
+        QVERIFY(h.form.LoadPracticeText(t));
+        TextSheet *sheet = h.form.picWindow->picWd;
+        QTRY_VERIFY(!sheet->preparing());
+        h.form.picWindow->VScroll1->setValue(h.form.picWindow->VScroll1->maximum() / 2);
+        QTRY_VERIFY(sheet->preparing());
+        QTRY_VERIFY(!sheet->preparing());
+        QTest::qWait(100);
+        QVERIFY(!sheet->preparing());
+    }
+
     void zhuyinFitsItsCell()
     {
         // Every symbol and tone mark stays inside its 17-pixel cell.
