@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTimer>
 
 namespace {
 
@@ -104,6 +105,19 @@ bool CountLabel::drawsAsQLabel() const
 
 void CountLabel::paintEvent(QPaintEvent *event)
 {
+    if (m_dpi != logicalDpiY() && !drawsAsQLabel()) {
+        // The digits are shaped once the window is on the screen, before
+        // the first keystroke; until then QLabel draws the number.
+        if (!m_shapingPosted) {
+            m_shapingPosted = true;
+            QTimer::singleShot(0, this, [this] {
+                m_shapingPosted = false;
+                digitsUsable();
+            });
+        }
+        QLabel::paintEvent(event);
+        return;
+    }
     if (drawsAsQLabel() || !digitsUsable()) {
         QLabel::paintEvent(event);
         return;
