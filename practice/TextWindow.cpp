@@ -261,8 +261,7 @@ TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
     m_client->setObjectName(QStringLiteral("picWindowClient"));
     // The sheet's last column lies under the scroll bar. The sheet scrolls in
     // a view that ends where the scroll bar begins, so that nothing lies over
-    // the part of it that shows: Qt then scrolls by moving the pixels already
-    // drawn and paints only the line that comes into view.
+    // the part of it that shows.
     m_view = new QWidget(m_client);
     m_view->setObjectName(QStringLiteral("picWindowView"));
     picWd = new TextSheet(m_view);
@@ -282,7 +281,14 @@ QPoint TextWindow::sheetPos() const
 
 void TextWindow::moveSheet(int left, int top)
 {
+    // The sheet is drawn again where it comes to rest rather than moved as
+    // pixels. Qt moves an opaque widget's pixels inside the X server, through
+    // a copy of the whole window that costs more than drawing the shown
+    // lines, and the first time far more; only a moving sheet is therefore
+    // not opaque.
+    picWd->setAttribute(Qt::WA_OpaquePaintEvent, false);
     picWd->move(left, top);
+    picWd->setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 void TextWindow::resizeEvent(QResizeEvent *event)
