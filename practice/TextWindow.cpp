@@ -1,9 +1,12 @@
 #include "practice/TextWindow.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 
 #include "view/Fonts.h"
@@ -16,9 +19,12 @@ constexpr int kTitleWidth = 17;
 // Lines below the view kept prepared: a lesson's whole text, and well ahead
 // of the learner in a longer one.
 constexpr int kPreparedLines = 12;
-// How long the sheet waits after a paint before it prepares a line, so that
-// the work never delays a keystroke's way to the screen.
+// How long the sheet and the scroll bar wait after a paint or a move before
+// they prepare what comes next, so that the work never delays a keystroke's
+// way to the screen.
 constexpr int kQuietMs = 25;
+// Looks of the scroll bar kept: the one shown, the next and a few more.
+constexpr int kKeptBarLooks = 8;
 
 // Index of the first cell whose row reaches below y (cells are in line order).
 template <typename Cells>
@@ -246,6 +252,91 @@ void TextSheet::paintCells(QPainter &p, const QRect &exposed)
     }
 }
 
+TextScrollBar::TextScrollBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
+{
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    m_prepareTimer->setInterval(kQuietMs);
+    connect(m_prepareTimer, &QTimer::timeout, this, &TextScrollBar::prepareNext);
+}
+
+bool TextScrollBar::plainOption(QStyleOptionSlider &option, int value) const
+{
+    // A part under the pointer or pressed is drawn as such by QScrollBar from
+    // state it keeps to itself.
+    if (underMouse() || isSliderDown() || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return false;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    option.sliderPosition = value;
+    option.sliderValue = value;
+    return true;
+}
+
+QByteArray TextScrollBar::lookKey(const QStyleOptionSlider &option) const
+{
+    const qint64 fields[] = {option.sliderPosition, option.minimum, option.maximum, option.pageStep, option.singleStep,
+                             qint64(option.state), option.orientation, option.upsideDown, option.direction,
+                             option.rect.width(), option.rect.height(), qint64(devicePixelRatioF() * 1000),
+                             qint64(option.palette.cacheKey()), qint64(reinterpret_cast<quintptr>(style()))};
+    return QByteArray(reinterpret_cast<const char *>(fields), sizeof fields);
+}
+
+QImage TextScrollBar::renderLook(const QStyleOptionSlider &option) const
+{
+    // The bar paints every one of its pixels, so its look needs no ground.
+    const qreal dpr = devicePixelRatioF();
+    QImage look(size() * dpr, QImage::Format_RGB32);
+    look.setDevicePixelRatio(dpr);
+    look.fill(Qt::black);
+    QPainter p(&look);
+    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
+    return look;
+}
+
+void TextScrollBar::paintEvent(QPaintEvent *event)
+{
+    QStyleOptionSlider option;
+    if (!plainOption(option, value())) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    const QByteArray key = lookKey(option);
+    auto it = m_looks.constFind(key);
+    if (it == m_looks.constEnd()) {
+        if (m_looks.size() >= kKeptBarLooks)
+            m_looks.clear();
+        it = m_looks.insert(key, renderLook(option));
+    }
+    QPainter p(this);
+    p.drawImage(QPointF(0, 0), *it);
+    // Then, once the window is quiet, the next line's look.
+    m_prepareTimer->start();
+}
+
+void TextScrollBar::sliderChange(SliderChange change)
+{
+    QScrollBar::sliderChange(change);
+    m_prepareTimer->start();
+}
+
+void TextScrollBar::prepareNext()
+{
+    // The look a keystroke that scrolls to the next line shows: the value
+    // moves by a line's height, or to the end.
+    const int next = std::min(value() + kLineHeight, maximum());
+    QStyleOptionSlider option;
+    if (next <= value() || !isVisible() || !plainOption(option, next))
+        return;
+    const QByteArray key = lookKey(option);
+    if (m_looks.contains(key))
+        return;
+    if (m_looks.size() >= kKeptBarLooks)
+        m_looks.clear();
+    m_looks.insert(key, renderLook(option));
+}
+
 TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("picWindow"));
@@ -267,7 +358,7 @@ TextWindow::TextWindow(QWidget *parent) : QFrame(parent)
     picWd = new TextSheet(m_view);
     picWd->setGeometry(0, 0, 753, 105);
 
-    VScroll1 = new QScrollBar(Qt::Vertical, m_client);
+    VScroll1 = new TextScrollBar(m_client);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     VScroll1->setGeometry(752, 0, 21, 125);
     VScroll1->setRange(0, 0);

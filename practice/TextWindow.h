@@ -4,6 +4,7 @@
 // cells that are exposed and nothing else.
 
 #include <QFrame>
+#include <QScrollBar>
 #include <QHash>
 #include <array>
 
@@ -11,7 +12,6 @@
 
 #include "practice/TextLayout.h"
 
-class QScrollBar;
 class QTimer;
 
 // The sheet that holds the laid-out text; it moves, its cells never do.
@@ -67,6 +67,34 @@ private:
     QTimer *m_prepareTimer = nullptr;
 };
 
+// The text window's scroll bar. While no pointer is over it and no button
+// is held, its look depends only on its state, and it keeps the looks it has
+// drawn: the one for the next line, drawn while the window is quiet, is
+// copied to the screen on the keystroke that scrolls.
+class TextScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit TextScrollBar(QWidget *parent = nullptr);
+
+    // How many looks are kept, for tests.
+    int keptLooks() const { return int(m_looks.size()); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void sliderChange(SliderChange change) override;
+
+private:
+    // The bar's drawing options at value, as QScrollBar draws it with no
+    // part hovered or pressed; false while the pointer is involved.
+    bool plainOption(QStyleOptionSlider &option, int value) const;
+    QByteArray lookKey(const QStyleOptionSlider &option) const;
+    QImage renderLook(const QStyleOptionSlider &option) const;
+    void prepareNext();
+
+    QHash<QByteArray, QImage> m_looks;
+    QTimer *m_prepareTimer = nullptr;
+};
+
 class TextWindow : public QFrame {
     Q_OBJECT
 public:
@@ -81,7 +109,7 @@ public:
     QPoint sheetPos() const;
     void moveSheet(int left, int top);
 
-    QScrollBar *VScroll1 = nullptr;
+    TextScrollBar *VScroll1 = nullptr;
     TextSheet *picWd = nullptr;
 
 protected:

@@ -215,6 +215,38 @@ private slots:
         QVERIFY(!sheet->preparing());
     }
 
+    // The text window's scroll bar shows what QScrollBar draws, from the
+    // looks it keeps: the next line's look is drawn while the window is
+    // quiet, and shown when the bar moves there.
+    void scrollBarShowsWhatQScrollBarDraws()
+    {
+        QWidget window;
+        TextScrollBar kept(&window);
+        QScrollBar plain(Qt::Vertical, &window);
+        for (QScrollBar *bar : {static_cast<QScrollBar *>(&kept), &plain}) {
+            // Away from the pointer, which would light the part under it.
+            bar->setGeometry(bar == &plain ? 130 : 100, 100, 21, 125);
+            bar->setRange(0, 300);
+            bar->setPageStep(130);
+            bar->setSingleStep(28);
+            bar->setFocusPolicy(Qt::NoFocus);
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(kept.grab().toImage(), plain.grab().toImage());
+        for (int value : {kLineHeight, 2 * kLineHeight, 3 * kLineHeight, 300}) {
+            QTest::qWait(100); // quiet: the next line's look is drawn
+            const int looks = kept.keptLooks();
+            kept.setValue(value);
+            plain.setValue(value);
+            QCOMPARE(kept.grab().toImage(), plain.grab().toImage());
+            QCOMPARE(kept.keptLooks(), looks); // the look shown was drawn ahead
+        }
+        kept.setEnabled(false);
+        plain.setEnabled(false);
+        QCOMPARE(kept.grab().toImage(), plain.grab().toImage());
+    }
+
     void zhuyinFitsItsCell()
     {
         // Every symbol and tone mark stays inside its 17-pixel cell.
