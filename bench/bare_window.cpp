@@ -70,6 +70,20 @@ private:
     bool down = false;
 };
 
+// The first screen's labels beside the meters and counters, in the Ming face
+// at 9.75 points, where the tutor shows them.
+struct Caption {
+    const char *text;
+    QRect place;
+};
+constexpr Caption kLabels[] = {
+    {"0%", {8, 28, 21, 17}},           {"50%", {140, 28, 21, 17}},         {"100%", {264, 28, 33, 17}},
+    {"烏龜", {344, 28, 29, 17}},       {"黃牛", {416, 28, 29, 17}},       {"野兔", {480, 28, 29, 17}},
+    {"羚羊", {532, 28, 29, 17}},       {"獵豹", {568, 28, 29, 17}},       {"打字時間：", {636, 4, 73, 13}},
+    {"0:0:0", {712, 4, 69, 13}},       {" 正確按鍵：", {632, 20, 73, 13}}, {"0", {700, 20, 77, 13}},
+    {"錯誤按鍵：", {636, 36, 73, 13}}, {"0", {704, 36, 73, 13}},
+};
+
 // A sunken panel with a white inside, as the meters are drawn.
 class Panel : public QWidget
 {
@@ -132,18 +146,7 @@ void buildScreen(QMainWindow &window, QWidget *page, const QFont &ming)
     // The meters and their scales.
     for (int x : {12, 328})
         (new Panel(page))->setGeometry(x, 4, 271, 21);
-    struct Caption {
-        const char *text;
-        QRect place;
-    };
-    static const Caption labels[] = {
-        {"0%", {8, 28, 21, 17}},           {"50%", {140, 28, 21, 17}},         {"100%", {264, 28, 33, 17}},
-        {"烏龜", {344, 28, 29, 17}},       {"黃牛", {416, 28, 29, 17}},       {"野兔", {480, 28, 29, 17}},
-        {"羚羊", {532, 28, 29, 17}},       {"獵豹", {568, 28, 29, 17}},       {"打字時間：", {636, 4, 73, 13}},
-        {"0:0:0", {712, 4, 69, 13}},       {" 正確按鍵：", {632, 20, 73, 13}}, {"0", {700, 20, 77, 13}},
-        {"錯誤按鍵：", {636, 36, 73, 13}}, {"0", {704, 36, 73, 13}},
-    };
-    for (const Caption &c : labels) {
+    for (const Caption &c : kLabels) {
         auto *label = new QLabel(QString::fromUtf8(c.text), page);
         label->setGeometry(c.place);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -210,6 +213,38 @@ void buildScreen(QMainWindow &window, QWidget *page, const QFont &ming)
     (new Picture(page))->setGeometry(32, 244, 745, 281);
 }
 
+// Every caption of the first screen as a plain label, in its face and size,
+// where the tutor shows it.
+void buildText(QWidget *page, const QFont &ming)
+{
+    struct SizedCaption {
+        const char *text;
+        qreal points;
+        QRect place;
+    };
+    static const SizedCaption others[] = {
+        {"Caps Lock", 9.75, {536, 72, 29, 29}},  {"鍵盤設定", 9.75, {32, 52, 60, 13}},
+        {"小Enter鍵", 9.75, {48, 70, 61, 17}},   {"\\ 鍵在上", 9.75, {124, 70, 53, 17}},
+        {"\\ 鍵在下", 9.75, {200, 70, 53, 17}}, {"等級設定", 9.75, {288, 52, 60, 13}},
+        {"初學", 9.75, {304, 70, 33, 17}},       {"入門", 9.75, {360, 70, 37, 17}},
+        {"一般", 9.75, {416, 70, 37, 17}},       {"飆速", 9.75, {476, 70, 33, 17}},
+        {"開  始", 9, {740, 60, 41, 17}},        {"隱藏鍵盤", 9.75, {584, 60, 73, 17}},
+        {"關  閉", 9.75, {676, 60, 45, 17}},
+    };
+    auto add = [page, &ming](const char *text, qreal points, QRect place) {
+        auto *label = new QLabel(QString::fromUtf8(text), page);
+        QFont font = ming;
+        font.setPointSizeF(points);
+        label->setFont(font);
+        label->setGeometry(place);
+        label->setWordWrap(true);
+    };
+    for (const Caption &c : kLabels)
+        add(c.text, 9.75, c.place);
+    for (const SizedCaption &c : others)
+        add(c.text, c.points, c.place);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -228,46 +263,11 @@ int main(int argc, char *argv[])
         for (const char *title : {"開啟檔案及中斷(&F)", "基本課程(&B)", "詩詞選練(&D)", "短文選練(&C)",
                                   "紀錄(&R)", "說明(E)"})
             window.menuBar()->addMenu(QString::fromUtf8(title));
-    }
-    if (screen) {
         auto *page = new QWidget;
-        buildScreen(window, page, window.menuBar()->font());
-        window.setCentralWidget(page);
-    } else if (app.arguments().contains(QStringLiteral("--text"))) {
-        QFont ming(QStringLiteral("AR PL UMing TW"));
-        ming.setPointSizeF(9.75);
-        // Every caption of the first screen, in its face and size, where the
-        // tutor shows it.
-        struct Caption {
-            const char *text;
-            qreal points;
-            QRect place;
-        };
-        static const Caption captions[] = {
-            {"0%", 9.75, {8, 28, 21, 17}},           {"50%", 9.75, {140, 28, 21, 17}},
-            {"100%", 9.75, {264, 28, 33, 17}},       {"烏龜", 9.75, {344, 28, 29, 17}},
-            {"黃牛", 9.75, {416, 28, 29, 17}},       {"野兔", 9.75, {480, 28, 29, 17}},
-            {"羚羊", 9.75, {532, 28, 29, 17}},       {"獵豹", 9.75, {568, 28, 29, 17}},
-            {"打字時間：", 9.75, {636, 4, 73, 13}},  {"0:0:0", 9.75, {712, 4, 69, 13}},
-            {" 正確按鍵：", 9.75, {632, 20, 73, 13}}, {"0", 9.75, {700, 20, 77, 13}},
-            {"錯誤按鍵：", 9.75, {636, 36, 73, 13}}, {"0", 9.75, {704, 36, 73, 13}},
-            {"Caps Lock", 9.75, {536, 72, 29, 29}},  {"鍵盤設定", 9.75, {32, 52, 60, 13}},
-            {"小Enter鍵", 9.75, {48, 70, 61, 17}},   {"\\ 鍵在上", 9.75, {124, 70, 53, 17}},
-            {"\\ 鍵在下", 9.75, {200, 70, 53, 17}}, {"等級設定", 9.75, {288, 52, 60, 13}},
-            {"初學", 9.75, {304, 70, 33, 17}},       {"入門", 9.75, {360, 70, 37, 17}},
-            {"一般", 9.75, {416, 70, 37, 17}},       {"飆速", 9.75, {476, 70, 33, 17}},
-            {"開  始", 9, {740, 60, 41, 17}},        {"隱藏鍵盤", 9.75, {584, 60, 73, 17}},
-            {"關  閉", 9.75, {676, 60, 45, 17}},
-        };
-        auto *page = new QWidget;
-        for (const Caption &c : captions) {
-            auto *label = new QLabel(QString::fromUtf8(c.text), page);
-            QFont font = ming;
-            font.setPointSizeF(c.points);
-            label->setFont(font);
-            label->setGeometry(c.place);
-            label->setWordWrap(true);
-        }
+        if (screen)
+            buildScreen(window, page, ming);
+        else
+            buildText(page, ming);
         window.setCentralWidget(page);
     }
     if (app.arguments().contains(QStringLiteral("--keys"))) {

@@ -38,9 +38,9 @@
 #endif
 
 #include "app/Form1.h"
-#include "practice/TextWindow.h"
 #include "keyboard/KeyboardView.h"
 #include "practice/KeyCatalogue.h"
+#include "practice/TextWindow.h"
 
 namespace {
 

@@ -206,6 +206,15 @@ def summary(what, tutor, other, ratio_goal, other_name):
     SUMMARY.append((what, tutor, other, other_name, ratio, ratio_goal, ratio <= ratio_goal))
 
 
+def tutor_against(t, f, name):
+    """The tutor's first paint and USS beside a floor's (medians of start_up's
+    figures)."""
+    row("launch to first full paint", t[1], "ms", f[1], floor_name=name)
+    row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", f[3], floor_name=name)
+    row(f"USS {RSS_AT_S:.0f} s after launch, both less the font files", t[3] - t[6], "MiB", f[3] - f[6],
+        floor_name=name)
+
+
 def bench_start_up(display, x, tutor, bare, tipp, text, screen):
     kinds = [k for k in (bare, text, screen, tutor, tipp) if k]
     print(f"start-up: {STARTS} launches each, taking turns, medians; memory: the first "
@@ -266,10 +275,7 @@ def bench_start_up(display, x, tutor, bare, tipp, text, screen):
     row("    of which font files", w[6], "MiB")
     row(f"USS {RSS_AT_S:.0f} s after launch less the font files", w[3] - w[6], "MiB", b[3])
     print("  the tutor against the floor with that writing:", flush=True)
-    row("launch to first full paint", t[1], "ms", w[1], floor_name="text")
-    row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", w[3], floor_name="text")
-    row(f"USS {RSS_AT_S:.0f} s after launch, both less the font files", t[3] - t[6], "MiB", w[3] - w[6],
-        floor_name="text")
+    tutor_against(t, w, "text")
     print(f"  of the tutor's USS above the empty window ({t[3] - b[3]:.2f} MiB), the writing alone "
           f"takes {w[3] - b[3]:.2f} MiB; of its first paint above it ({t[1] - b[1]:.1f} ms), "
           f"{w[1] - b[1]:.1f} ms", flush=True)
@@ -283,10 +289,7 @@ def bench_start_up(display, x, tutor, bare, tipp, text, screen):
     row("    of which font files", s[6], "MiB")
     row(f"USS {RSS_AT_S:.0f} s after launch less the font files", s[3] - s[6], "MiB", b[3])
     print("  the tutor against the floor of its first screen:", flush=True)
-    row("launch to first full paint", t[1], "ms", s[1], floor_name="screen")
-    row(f"USS {RSS_AT_S:.0f} s after launch", t[3], "MiB", s[3], floor_name="screen")
-    row(f"USS {RSS_AT_S:.0f} s after launch, both less the font files", t[3] - t[6], "MiB", s[3] - s[6],
-        floor_name="screen")
+    tutor_against(t, s, "screen")
 
 
 BASELINE_STARTS = 31

@@ -283,16 +283,23 @@ QByteArray TextScrollBar::lookKey(const QStyleOptionSlider &option) const
     return QByteArray(reinterpret_cast<const char *>(fields), sizeof fields);
 }
 
-QImage TextScrollBar::renderLook(const QStyleOptionSlider &option) const
+const QImage &TextScrollBar::look(const QStyleOptionSlider &option)
 {
+    const QByteArray key = lookKey(option);
+    auto it = m_looks.constFind(key);
+    if (it != m_looks.constEnd())
+        return *it;
+    if (m_looks.size() >= kKeptBarLooks)
+        m_looks.clear();
     // The bar paints every one of its pixels, so its look needs no ground.
     const qreal dpr = devicePixelRatioF();
-    QImage look(size() * dpr, QImage::Format_RGB32);
-    look.setDevicePixelRatio(dpr);
-    look.fill(Qt::black);
-    QPainter p(&look);
+    QImage image(size() * dpr, QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::black);
+    QPainter p(&image);
     style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
-    return look;
+    p.end();
+    return *m_looks.insert(key, image);
 }
 
 void TextScrollBar::paintEvent(QPaintEvent *event)
@@ -302,22 +309,9 @@ void TextScrollBar::paintEvent(QPaintEvent *event)
         QScrollBar::paintEvent(event);
         return;
     }
-    const QByteArray key = lookKey(option);
-    auto it = m_looks.constFind(key);
-    if (it == m_looks.constEnd()) {
-        if (m_looks.size() >= kKeptBarLooks)
-            m_looks.clear();
-        it = m_looks.insert(key, renderLook(option));
-    }
     QPainter p(this);
-    p.drawImage(QPointF(0, 0), *it);
+    p.drawImage(QPointF(0, 0), look(option));
     // Then, once the window is quiet, the next line's look.
-    m_prepareTimer->start();
-}
-
-void TextScrollBar::sliderChange(SliderChange change)
-{
-    QScrollBar::sliderChange(change);
     m_prepareTimer->start();
 }
 
@@ -327,14 +321,8 @@ void TextScrollBar::prepareNext()
     // moves by a line's height, or to the end.
     const int next = std::min(value() + kLineHeight, maximum());
     QStyleOptionSlider option;
-    if (next <= value() || !isVisible() || !plainOption(option, next))
-        return;
-    const QByteArray key = lookKey(option);
-    if (m_looks.contains(key))
-        return;
-    if (m_looks.size() >= kKeptBarLooks)
-        m_looks.clear();
-    m_looks.insert(key, renderLook(option));
+    if (next > value() && isVisible() && plainOption(option, next))
+        look(option);
 }
 
 TextWindow::TextWindow(QWidget *parent) : QFrame(parent)

@@ -81,14 +81,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void sliderChange(SliderChange change) override;
 
 private:
     // The bar's drawing options at value, as QScrollBar draws it with no
     // part hovered or pressed; false while the pointer is involved.
     bool plainOption(QStyleOptionSlider &option, int value) const;
     QByteArray lookKey(const QStyleOptionSlider &option) const;
-    QImage renderLook(const QStyleOptionSlider &option) const;
+    // The look for these options, kept or drawn now.
+    const QImage &look(const QStyleOptionSlider &option);
     void prepareNext();
 
     QHash<QByteArray, QImage> m_looks;

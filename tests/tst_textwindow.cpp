@@ -23,6 +23,15 @@ QStringList cells(const TextLayout &l)
     return out;
 }
 
+// 5000 tokens of 中, a text of many lines.
+TokenTable longText()
+{
+    TokenTable t;
+    for (int i = 0; i < 5000; ++i)
+        t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
+    return t;
+}
+
 } // namespace
 
 class TestTextWindow : public QObject {
@@ -177,9 +186,7 @@ private slots:
     {
         FormHarness h;
         QVERIFY(h.show());
-        TokenTable t;
-        for (int i = 0; i < 5000; ++i)
-            t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
+        TokenTable t = longText();
         QVERIFY(h.form.LoadPracticeText(t));
         h.form.picWindow->VScroll1->setValue(h.form.picWindow->VScroll1->maximum() / 2 + 5);
         const int y = h.form.picWindow->sheetPos().y();
@@ -202,9 +209,7 @@ private slots:
     {
         FormHarness h;
         QVERIFY(h.show());
-        TokenTable t;
-        for (int i = 0; i < 5000; ++i)
-            t.append(QStringLiteral("中"), QStringLiteral("ㄓㄨㄥˋ"));
+        TokenTable t = longText();
         QVERIFY(h.form.LoadPracticeText(t));
         TextSheet *sheet = h.form.picWindow->picWd;
         QTRY_VERIFY(!sheet->preparing());

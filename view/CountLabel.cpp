@@ -105,20 +105,18 @@ bool CountLabel::drawsAsQLabel() const
 
 void CountLabel::paintEvent(QPaintEvent *event)
 {
-    if (m_dpi != logicalDpiY() && !drawsAsQLabel()) {
-        // The digits are shaped once the window is on the screen, before
-        // the first keystroke; until then QLabel draws the number.
-        if (!m_shapingPosted) {
-            m_shapingPosted = true;
-            QTimer::singleShot(0, this, [this] {
-                m_shapingPosted = false;
-                digitsUsable();
-            });
-        }
+    if (drawsAsQLabel()) {
         QLabel::paintEvent(event);
         return;
     }
-    if (drawsAsQLabel() || !digitsUsable()) {
+    if (m_dpi != logicalDpiY()) {
+        // The digits are shaped once the window is on the screen, before
+        // the first keystroke; until then QLabel draws the number.
+        QTimer::singleShot(0, this, &CountLabel::digitsUsable);
+        QLabel::paintEvent(event);
+        return;
+    }
+    if (!digitsUsable()) {
         QLabel::paintEvent(event);
         return;
     }

@@ -33,7 +33,6 @@ private:
     qreal m_baseline = 0;
     int m_dpi = 0;
     bool m_usable = false;
-    bool m_shapingPosted = false;
     QGlyphRun m_run;
     QVector<quint32> m_glyphs;
     QVector<QPointF> m_positions;
