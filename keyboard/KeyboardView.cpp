@@ -782,18 +782,22 @@ void KeyboardView::paintWhole(QPainter &p, const QRegion &region)
     const bool first = !m_paintedWhole;
     m_paintedWhole = true;
     const QByteArray key = PictureCache::key(m_picture, m_tileDpr);
-    QImage picture = PictureCache::load(key);
-    if (picture.isNull() || picture.size() != (QSizeF(kWidth, kHeight) * m_tileDpr).toSize()) {
-        picture = pictureImage(kHeight, m_tileDpr);
+    QPoint onScreen;
+    QImage *screen = screenFor(p, region, rect(), onScreen);
+    // A kept picture is read straight onto the screen's image.
+    if (screen && PictureCache::loadInto(key, *screen, deviceRect(onScreen, rect()))) {
+        m_screenKnown = true;
+        return;
+    }
+    QImage picture = pictureImage(kHeight, m_tileDpr);
+    if (screen || !PictureCache::loadInto(key, picture, picture.rect())) {
         renderPicture(picture, 0, rect());
         if (first && !key.isEmpty()) {
             // Written once the window is on the screen.
             QTimer::singleShot(0, this, [key, picture] { PictureCache::save(key, picture); });
         }
     }
-    picture.setDevicePixelRatio(m_tileDpr);
-    QPoint onScreen;
-    if (QImage *screen = screenFor(p, region, rect(), onScreen)) {
+    if (screen) {
         for (int y = 0; y < picture.height(); ++y) {
             std::memcpy(screen->scanLine(onScreen.y() + y) + qsizetype(onScreen.x()) * 4, picture.constScanLine(y),
                         qsizetype(picture.width()) * 4);

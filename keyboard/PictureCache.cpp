@@ -14,7 +14,10 @@
 #include <string>
 
 #if defined(Q_OS_UNIX)
+#include <climits>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <vector>
 #endif
 #if defined(Q_OS_LINUX)
 #include <link.h>
@@ -166,40 +169,56 @@ QByteArray key(const KeyboardPicture &picture, qreal dpr)
     return key;
 }
 
-QImage load(const QByteArray &key)
+bool loadInto(const QByteArray &key, QImage &image, const QRect &area)
 {
     const QString name = fileName();
-    if (key.isEmpty() || name.isEmpty())
-        return {};
+    if (key.isEmpty() || name.isEmpty() || area.isEmpty() || !image.rect().contains(area))
+        return false;
     QFile f(name);
     if (!f.open(QIODevice::ReadOnly))
-        return {};
+        return false;
     // magic, key size, key, width, height, then the rows
-    const qint64 size = f.size();
     const qint64 head = qint64(sizeof kMagic) + 4 + key.size() + 8;
-    if (size < head)
-        return {};
-    const uchar *data = f.map(0, size);
-    if (!data)
-        return {};
-    auto u32 = [data](qint64 at) {
+    const qint64 rowBytes = qint64(area.width()) * 4;
+    if (f.size() != head + rowBytes * area.height())
+        return false;
+    const QByteArray header = f.read(head);
+    auto u32 = [&header](qint64 at) {
         quint32 v;
-        std::memcpy(&v, data + at, 4);
+        std::memcpy(&v, header.constData() + at, 4);
         return v;
     };
-    QImage picture;
-    if (std::memcmp(data, kMagic, sizeof kMagic) == 0 && u32(sizeof kMagic) == quint32(key.size())
-        && std::memcmp(data + sizeof kMagic + 4, key.constData(), key.size()) == 0) {
-        const int width = int(u32(head - 8));
-        const int height = int(u32(head - 4));
-        if (width > 0 && height > 0 && size == head + qint64(width) * height * 4) {
-            picture = QImage(width, height, QImage::Format_RGB32);
-            for (int y = 0; y < height; ++y)
-                std::memcpy(picture.scanLine(y), data + head + qint64(y) * width * 4, std::size_t(width) * 4);
-        }
+    if (header.size() != head || std::memcmp(header.constData(), kMagic, sizeof kMagic) != 0
+        || u32(sizeof kMagic) != quint32(key.size())
+        || std::memcmp(header.constData() + sizeof kMagic + 4, key.constData(), key.size()) != 0
+        || u32(head - 8) != quint32(area.width()) || u32(head - 4) != quint32(area.height()))
+        return false;
+    const auto row = [&](int y) {
+        return reinterpret_cast<char *>(image.scanLine(area.top() + y)) + qsizetype(area.left()) * 4;
+    };
+#if defined(Q_OS_UNIX)
+    // The rows go from the file straight to their places in one call for
+    // many rows: no copy of the whole picture in between, whose fresh pages
+    // would cost more than the reading.
+    const int fd = f.handle();
+    std::vector<iovec> rows;
+    for (int y = 0; y < area.height();) {
+        rows.clear();
+        for (; y < area.height() && rows.size() < IOV_MAX; ++y)
+            rows.push_back({row(y), std::size_t(rowBytes)});
+        const qint64 offset = head + rowBytes * (y - qint64(rows.size()));
+        const qint64 want = rowBytes * qint64(rows.size());
+        if (::preadv(fd, rows.data(), int(rows.size()), off_t(offset)) != want)
+            return false;
     }
-    f.unmap(const_cast<uchar *>(data));
-    return picture;
+    return true;
+#else
+    for (int y = 0; y < area.height(); ++y) {
+        if (f.read(row(y), rowBytes) != rowBytes)
+            return false;
+    }
+    return true;
+#endif
 }
 
 void save(const QByteArray &key, const QImage &picture)

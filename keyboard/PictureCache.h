@@ -22,8 +22,11 @@ namespace PictureCache {
 // told.
 QByteArray key(const KeyboardArt::KeyboardPicture &picture, qreal dpr);
 
-// The picture kept for the key (device pixels, RGB32), or a null image.
-QImage load(const QByteArray &key);
+// Reads the picture kept for the key straight into the image, filling the
+// area (device pixels) of an image whose opaque pixels are stored as RGB32.
+// False when no picture of the area's size is kept for the key or it cannot
+// be read whole; the area may then be partly written.
+bool loadInto(const QByteArray &key, QImage &image, const QRect &area);
 
 // Keeps the picture for the key, replacing what was kept.
 void save(const QByteArray &key, const QImage &picture);
