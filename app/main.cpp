@@ -1,7 +1,9 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QTimer>
 
 #include "annotate/AnnotateCommand.h"
+#include "app/FontListLoader.h"
 #include "app/Form1.h"
 #include "view/AppStyle.h"
 
@@ -15,6 +17,7 @@ int main(int argc, char *argv[])
         }
     }
 
+    FontListLoader fontList;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
@@ -23,6 +26,12 @@ int main(int argc, char *argv[])
                                             .arg(QUILLORY_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("org.quillory.Quillory"));
     QApplication::setStyle(makeAppStyle());
+
+    fontList.applicationReady();
+    // The window's first caption would set up the accessibility bridge; it
+    // is set up here, while the font list is being built.
+    QAccessible::isActive();
+    fontList.wait();
 
     Form1 form;
     form.show();

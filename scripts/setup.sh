@@ -12,7 +12,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   # build
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev libicu-dev libx11-dev libgl-dev
+  qt6-base-dev libicu-dev libx11-dev libgl-dev libfontconfig-dev
   # the learner's record: SQLite through Qt SQL (its chart is painted by the
   # program, without Qt Charts)
   libqt6sql6-sqlite
