@@ -7,6 +7,10 @@
 #include "app/Form1.h"
 #include "view/AppStyle.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main(int argc, char *argv[])
 {
     // quillory --annotate IN.txt [OUT.txt] writes a practice file without a window.
@@ -17,6 +21,11 @@ int main(int argc, char *argv[])
         }
     }
 
+#if defined(__GLIBC__)
+    // The program's few threads allocate little: one heap for all of them
+    // keeps the pages a heap of their own would hold.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     FontListLoader fontList;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
