@@ -490,11 +490,14 @@ class FloorRun(Run):
         return self.code
 
 
-def type_turn(run, count, press, release):
+def type_turn(run, count, press, release, slow):
+    """Types count keys into the run; press and release get the times, slow
+    (ms, keystroke number, first of the turn) each press's."""
     run.program.focus()
     time.sleep(0.2)
     x = run.x
-    for _ in range(count):
+    for i in range(count):
+        number = run.done
         code = run.next_code()
         before = run.watch.grab()
         t0 = time.perf_counter()
@@ -502,6 +505,7 @@ def type_turn(run, count, press, release):
         t1 = wait_change(run.watch, before)
         if t1 is not None:
             press.append((t1 - t0) * 1000)
+            slow.append((press[-1], number, i == 0))
         time.sleep(0.02)
         before = run.watch.grab()
         t0 = time.perf_counter()
@@ -522,9 +526,10 @@ def bench_keystrokes(display, x, tutor, bare, tipp):
           f"{KEY_TURN} at a time in turn; XTEST key press to the first changed pixel", flush=True)
     press = {r.name: [] for r in runs}
     release = {r.name: [] for r in runs}
+    slow = {r.name: [] for r in runs}
     for start in range(0, KEYSTROKES, KEY_TURN):
         for r in runs:
-            type_turn(r, min(KEY_TURN, KEYSTROKES - start), press[r.name], release[r.name])
+            type_turn(r, min(KEY_TURN, KEYSTROKES - start), press[r.name], release[r.name], slow[r.name])
     figures = {}
     for r in runs:
         p = press[r.name]
@@ -536,6 +541,11 @@ def bench_keystrokes(display, x, tutor, bare, tipp):
         row(f"{r.name}: key press to changed pixels, max", max(p), "ms")
         if release[r.name]:
             row(f"{r.name}: key release to changed pixels, median", median(release[r.name]), "ms")
+        tenth = sorted(slow[r.name], reverse=True)[:len(p) // 10]
+        others = sorted(n for _, n, first in tenth if not first)
+        print(f"  {r.name}: the slowest tenth ({tenth[-1][0]:.2f} ms and over): "
+              f"{sum(first for _, _, first in tenth)} first keys of a turn, the others at keystrokes "
+              f"{', '.join(map(str, others))}", flush=True)
     t = 50
     read = runs[0].watch
     started = time.perf_counter()
