@@ -9,7 +9,7 @@ trap 'rm -rf "$out"' EXIT
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)
 deb=$(ls "$out"/quillory_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 libqt6gui6 libqt6core6 libicu72 qt6-qpa-plugins libqt6sql6-sqlite \
+for need in libqt6widgets6 libqt6gui6 libqt6core6 libicu72 libfontconfig1 qt6-qpa-plugins libqt6sql6-sqlite \
             fonts-arphic-ukai fonts-arphic-uming fonts-liberation \
             libopencc1.1 libopencc-data libchewing3-data gcin-tables; do
   grep -q "$need" <<<"$depends" || { echo "FAIL: the package does not depend on $need"; exit 1; }
