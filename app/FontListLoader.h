@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <semaphore>
 #include <thread>
 
@@ -27,7 +26,8 @@ public:
 private:
     void release(bool buildList);
 
-    std::atomic<bool> m_buildList{false};
+    // Written before m_go is released, read after it is acquired.
+    bool m_buildList = false;
     bool m_released = false;
     std::binary_semaphore m_go{0};
     std::thread m_thread;

@@ -490,9 +490,9 @@ class FloorRun(Run):
         return self.code
 
 
-def type_turn(run, count, press, release, slow):
-    """Types count keys into the run; press and release get the times, slow
-    (ms, keystroke number, first of the turn) each press's."""
+def type_turn(run, count, press, release):
+    """Types count keys into the run; press gets (ms, keystroke number, first
+    of the turn) for each press timed, release the releases' ms."""
     run.program.focus()
     time.sleep(0.2)
     x = run.x
@@ -504,8 +504,7 @@ def type_turn(run, count, press, release, slow):
         x.send_key(code, True)
         t1 = wait_change(run.watch, before)
         if t1 is not None:
-            press.append((t1 - t0) * 1000)
-            slow.append((press[-1], number, i == 0))
+            press.append(((t1 - t0) * 1000, number, i == 0))
         time.sleep(0.02)
         before = run.watch.grab()
         t0 = time.perf_counter()
@@ -526,13 +525,12 @@ def bench_keystrokes(display, x, tutor, bare, tipp):
           f"{KEY_TURN} at a time in turn; XTEST key press to the first changed pixel", flush=True)
     press = {r.name: [] for r in runs}
     release = {r.name: [] for r in runs}
-    slow = {r.name: [] for r in runs}
     for start in range(0, KEYSTROKES, KEY_TURN):
         for r in runs:
-            type_turn(r, min(KEY_TURN, KEYSTROKES - start), press[r.name], release[r.name], slow[r.name])
+            type_turn(r, min(KEY_TURN, KEYSTROKES - start), press[r.name], release[r.name])
     figures = {}
     for r in runs:
-        p = press[r.name]
+        p = [ms for ms, _, _ in press[r.name]]
         figures[r.name] = (median(p), p90(p), max(p))
         print(f"  {r.name}: {len(p)} presses timed, {KEYSTROKES - len(p)} without a change within 1 s",
               flush=True)
@@ -541,7 +539,7 @@ def bench_keystrokes(display, x, tutor, bare, tipp):
         row(f"{r.name}: key press to changed pixels, max", max(p), "ms")
         if release[r.name]:
             row(f"{r.name}: key release to changed pixels, median", median(release[r.name]), "ms")
-        tenth = sorted(slow[r.name], reverse=True)[:len(p) // 10]
+        tenth = sorted(press[r.name], reverse=True)[:len(p) // 10]
         others = sorted(n for _, n, first in tenth if not first)
         print(f"  {r.name}: the slowest tenth ({tenth[-1][0]:.2f} ms and over): "
               f"{sum(first for _, _, first in tenth)} first keys of a turn, the others at keystrokes "
