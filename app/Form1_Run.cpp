@@ -55,7 +55,7 @@ void Form1::RunPractice()
             c.echo.clear();
             c.echoVisible = false;
         }
-        picWindow->picWd->update();
+        picWindow->picWd->cellsChanged();
         picWindow->VScroll1->setValue(1);
     }
 

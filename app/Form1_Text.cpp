@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "view/AppInfo.h"
 #include "view/FontPages.h"
@@ -146,6 +147,10 @@ void Form1::ScrollToPos(qint16 pos)
         bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
         FontPages::releaseSoon();
     }
+    // Where the bar goes once the learner reaches the next line, so that its
+    // look is ready by then.
+    const int below = picWindow->sheetPos().y() + textLayout.positions[pos - 1].top + kLineHeight;
+    picWindow->VScroll1->expectValue(std::clamp(bar->value() + below + 56 - frame, bar->value(), bar->maximum()));
 }
 
 // The looks the text's keys take in a run, rendered while the learner reads:

@@ -1,7 +1,8 @@
 """CPU instructions per judged keystroke, counted by callgrind: the keystroke
 benchmark fed 100 and then 200 keystrokes of a first run of the lesson (once
 the window has settled after loading it, as it does while the learner reads),
-the same 200 in a second run, the work done while it settles, and the same keys
+the same 200 with a pause after each (the work done in the pauses counted
+apart), the same 200 in a second run, the work done while it settles, and the same keys
 sent to an empty main window (Qt's own key delivery).
 
 Usage: bench_callgrind.py BENCH_KEYSTROKE
@@ -41,6 +42,12 @@ def main():
         total, report = instructions(exe, "tutor", n, folder)
         per_key[n] = total / n
         print(f"  tutor, {n} keystrokes: {per_key[n]:12,.0f} instructions per keystroke", flush=True)
+    total, _ = instructions(exe, "paced", 200, folder)
+    paced = total / 200
+    total, _ = instructions(exe, "pauses", 200, folder)
+    print(f"  tutor, the same 200 keystrokes at a learner's pace: {paced:12,.0f} per keystroke "
+          f"(the window left quiet after each; what it prepares then, the next line's picture and "
+          f"the scroll bar's next look, is {total / 200:,.0f} per keystroke, counted apart)", flush=True)
     total, _ = instructions(exe, "again", 200, folder)
     again = total / 200
     print(f"  tutor, the same 200 keystrokes in a second run of the lesson: {again:12,.0f} per keystroke "

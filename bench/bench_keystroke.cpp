@@ -4,7 +4,7 @@
 // is loaded and a run started; after a few keystrokes to warm the caches, N
 // right keystrokes are fed and measured.
 //
-//   bench_keystroke [tutor|floor|again|prepare] [N]
+//   bench_keystroke [tutor|floor|again|prepare|paced|pauses] [N]
 //
 // As a learner reads the text before pressing Start, the window settles
 // first: the looks its keys will take and the glyphs of the line below the
@@ -14,6 +14,10 @@
 // Qt's own key delivery costs. "again" types the whole lesson once first and
 // then measures the same keystrokes of a second run: the keyboard has then
 // seen each key in each of its looks, and the text window every glyph.
+// "paced" types at a learner's pace: after each keystroke the window is left
+// quiet until the work it does in pauses (the next line kept as a picture, the
+// scroll bar's next look) is done, and only the keystrokes are counted;
+// "pauses" counts that work instead of the keystrokes.
 // Under callgrind (--collect-atstart=no) only the N keystrokes are counted.
 // Natively it prints the paint events and the painted area per keystroke and
 // the time per keystroke; it asserts nothing.
@@ -105,6 +109,8 @@ int main(int argc, char **argv)
     const bool floor = argc > 1 && std::strcmp(argv[1], "floor") == 0;
     const bool again = argc > 1 && std::strcmp(argv[1], "again") == 0;
     const bool prepare = argc > 1 && std::strcmp(argv[1], "prepare") == 0;
+    const bool pauses = argc > 1 && std::strcmp(argv[1], "pauses") == 0;
+    const bool paced = pauses || (argc > 1 && std::strcmp(argv[1], "paced") == 0);
     const int n = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
 
     Form1 form;
@@ -159,24 +165,47 @@ int main(int argc, char **argv)
         form.Timer1->stop();
         QCoreApplication::sendPostedEvents();
     }
-    for (int i = 0; i < kWarmUp; ++i)
+    // A pause after a keystroke: longer than the window waits for quiet, and
+    // until what it prepares in quiet moments is done.
+    auto pause = [&] {
+        QTest::qWait(40);
+        if (!QTest::qWaitFor([&] { return !form.picKey->looksWaiting() && !form.picWindow->picWd->preparing(); },
+                             10000))
+            std::fprintf(stderr, "the window was still preparing after a pause of 10 s\n");
+        QCoreApplication::sendPostedEvents();
+    };
+    for (int i = 0; i < kWarmUp; ++i) {
         keystroke(window, keys[i]);
+        if (paced)
+            pause();
+    }
 
     PaintCounter counter;
     app.installEventFilter(&counter);
     QElapsedTimer timer;
     timer.start();
-    CALLGRIND_TOGGLE_COLLECT;
-    for (int i = kWarmUp; i < kWarmUp + n; ++i)
+    qint64 pausedNs = 0;
+    if (!pauses)
+        CALLGRIND_TOGGLE_COLLECT;
+    for (int i = kWarmUp; i < kWarmUp + n; ++i) {
         keystroke(window, keys[i]);
-    CALLGRIND_TOGGLE_COLLECT;
-    const double us = timer.nsecsElapsed() / 1000.0 / n;
+        if (paced) {
+            CALLGRIND_TOGGLE_COLLECT;
+            const qint64 before = timer.nsecsElapsed();
+            pause();
+            pausedNs += timer.nsecsElapsed() - before;
+            CALLGRIND_TOGGLE_COLLECT;
+        }
+    }
+    if (!pauses)
+        CALLGRIND_TOGGLE_COLLECT;
+    const double us = (timer.nsecsElapsed() - pausedNs) / 1000.0 / n;
     app.removeEventFilter(&counter);
 
     const double windowPixels = double(shown->width()) * shown->height();
     std::printf("%s: %d keystrokes, %.2f paint events and %.0f painted pixels per keystroke "
                 "(%.2f %% of the window), %.1f us per keystroke\n",
-                floor ? "floor" : again ? "tutor, lesson typed before" : "tutor", n, double(counter.events) / n, double(counter.pixels) / n,
+                floor ? "floor" : again ? "tutor, lesson typed before" : paced ? "tutor, with pauses" : "tutor", n, double(counter.events) / n, double(counter.pixels) / n,
                 100.0 * counter.pixels / n / windowPixels, us);
     if (!floor) {
         std::printf("  per keystroke, paint events and pixels of each widget painted:\n");

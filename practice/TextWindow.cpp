@@ -4,10 +4,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "view/Fonts.h"
 #include "view/LaidOutText.h"
@@ -60,6 +63,15 @@ void TextSheet::setTextLayout(const TextLayout *layout)
     m_words.clear();
     m_preparedTo = 0;
     m_prepareWanted = true;
+    m_keepLines = false;
+    dropKeptLines();
+    update();
+}
+
+void TextSheet::cellsChanged()
+{
+    for (KeptLine &kept : m_lines)
+        kept.stale = lineRect(kept.line);
     update();
 }
 
@@ -89,9 +101,87 @@ void TextSheet::updateEcho(int k)
     // With the column to its right, between it and the next position's
     // echo: a keystroke changes both echoes, which then repaint as one
     // rectangle.
-    const QRect r = echoRect(k);
-    if (!r.isNull())
-        update(r.adjusted(0, 0, 1, 0));
+    const QRect r = echoRect(k).adjusted(0, 0, 1, 0);
+    if (r.width() <= 1)
+        return;
+    // The learner is typing: from now on the lines in view are kept as
+    // pictures. A kept line's changed cells are drawn straight to the screen
+    // as before, and into its picture once the window is quiet.
+    m_keepLines = true;
+    m_prepareWanted = true;
+    for (KeptLine &kept : m_lines)
+        if (r.intersects(lineRect(kept.line)))
+            kept.stale += r & lineRect(kept.line);
+    update(r);
+}
+
+QRect TextSheet::lineRect(int line) const
+{
+    return {0, line * kLineHeight, width(), kLineHeight};
+}
+
+std::pair<int, int> TextSheet::linesWanted() const
+{
+    const int top = std::max(0, -y()); // the sheet's first row in view
+    const int bottom = top + parentWidget()->height() - 1;
+    const int lastLine = std::max(0, (height() - 1) / kLineHeight);
+    return {std::min(top / kLineHeight, lastLine), std::min(bottom / kLineHeight + 1, lastLine)};
+}
+
+void TextSheet::dropKeptLines()
+{
+    m_lines.clear();
+    m_lines.shrink_to_fit();
+}
+
+void TextSheet::drawStale(KeptLine &kept)
+{
+    if (kept.stale.isEmpty())
+        return;
+    QPainter p(&kept.picture);
+    p.translate(0, -kept.line * kLineHeight);
+    p.setPen(Qt::black);
+    p.setFont(m_wordFont);
+    for (const QRect &r : kept.stale) {
+        p.setClipRect(r);
+        paintCells(p, r);
+    }
+    kept.stale = QRegion();
+}
+
+bool TextSheet::keepNextLine()
+{
+    const auto [first, last] = linesWanted();
+    auto wanted = [&](const KeptLine &kept) { return kept.line >= first && kept.line <= last; };
+    // Changed cells of the lines kept are brought up to date first.
+    for (KeptLine &kept : m_lines) {
+        if (wanted(kept) && !kept.stale.isEmpty()) {
+            drawStale(kept);
+            return true;
+        }
+    }
+    for (int line = first; line <= last; ++line) {
+        if (std::any_of(m_lines.begin(), m_lines.end(), [line](const KeptLine &k) { return k.line == line; }))
+            continue;
+        // A line scrolled out of view gives its picture to the one coming.
+        auto slot = std::find_if_not(m_lines.begin(), m_lines.end(), wanted);
+        if (slot == m_lines.end())
+            slot = m_lines.emplace(m_lines.end());
+        const qreal dpr = devicePixelRatioF();
+        const QSize size = QSize(width(), kLineHeight) * dpr;
+        if (slot->picture.size() != size || slot->picture.devicePixelRatio() != dpr) {
+            // The screen's own format, so that copying it is a plain copy.
+            slot->picture = QImage(size, QImage::Format_RGB32);
+            slot->picture.setDevicePixelRatio(dpr);
+        }
+        slot->line = line;
+        slot->stale = lineRect(line);
+        drawStale(*slot);
+        return true;
+    }
+    // Scrolled back: lines out of view beyond those wanted are let go.
+    std::erase_if(m_lines, [&](const KeptLine &kept) { return !wanted(kept); });
+    return false;
 }
 
 const LaidOutText &TextSheet::laidOutWord(const QString &word)
@@ -144,6 +234,7 @@ void TextSheet::useDensity()
         m_ascii = {};
         m_symbolDpi = logicalDpiY();
         m_preparedTo = 0;
+        dropKeptLines();
     }
 }
 
@@ -153,11 +244,22 @@ void TextSheet::moveEvent(QMoveEvent *event)
     m_prepareWanted = true;
 }
 
+void TextSheet::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width())
+        dropKeptLines();
+}
+
 void TextSheet::prepareAhead()
 {
     if (!m_layout || !parentWidget() || !isVisible())
         return;
     useDensity();
+    if (m_keepLines && keepNextLine()) {
+        m_prepareTimer->start(0);
+        return;
+    }
     // The next line below the view not yet drawn. Its characters and symbols
     // are laid out and drawn once into a scrap image, which leaves their
     // glyphs rendered in Qt's glyph caches.
@@ -199,9 +301,19 @@ void TextSheet::paintEvent(QPaintEvent *event)
         m_prepareTimer->start(kQuietMs);
     }
     QPainter p(this);
-    // Part by part: a cell that reaches into two parts is drawn into each
-    // only once, its text never twice over itself.
-    const QRegion &region = event->region();
+    // What kept lines show unchanged is copied from their pictures.
+    QRegion region = event->region();
+    const qreal dpr = devicePixelRatioF();
+    for (const KeptLine &kept : m_lines) {
+        const QRegion copied = (region & lineRect(kept.line)) - kept.stale;
+        for (const QRect &r : copied) {
+            const QRectF from(QPointF(r.x(), r.y() - kept.line * kLineHeight) * dpr, QSizeF(r.size()) * dpr);
+            p.drawImage(QRectF(r), kept.picture, from);
+        }
+        region -= copied;
+    }
+    // The rest part by part: a cell that reaches into two parts is drawn
+    // into each only once, its text never twice over itself.
     const bool parts = region.rectCount() > 1;
     p.setPen(Qt::black);
     p.setFont(m_wordFont);
@@ -315,11 +427,19 @@ void TextScrollBar::paintEvent(QPaintEvent *event)
     m_prepareTimer->start();
 }
 
+void TextScrollBar::expectValue(int value)
+{
+    if (value == m_expected)
+        return;
+    m_expected = value;
+    m_prepareTimer->start();
+}
+
 void TextScrollBar::prepareNext()
 {
     // The look a keystroke that scrolls to the next line shows: the value
-    // moves by a line's height, or to the end.
-    const int next = std::min(value() + kLineHeight, maximum());
+    // expected, or a line's height further on, or the end.
+    const int next = m_expected > value() ? std::min(m_expected, maximum()) : std::min(value() + kLineHeight, maximum());
     QStyleOptionSlider option;
     if (next > value() && isVisible() && plainOption(option, next))
         look(option);

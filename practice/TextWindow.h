@@ -6,7 +6,11 @@
 #include <QFrame>
 #include <QScrollBar>
 #include <QHash>
+#include <QImage>
+#include <QRegion>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "view/LaidOutText.h"
 
@@ -36,9 +40,17 @@ public:
     // Whether lines below the view are still to be prepared.
     bool preparing() const;
 
+    // Repaints the whole sheet after cells were changed in place other than
+    // through updateEcho.
+    void cellsChanged();
+
+    // How many lines are kept as pictures, for tests.
+    int keptLines() const { return int(m_lines.size()); }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void paintCells(QPainter &p, const QRect &exposed);
@@ -51,6 +63,22 @@ private:
     // and the work is done while the learner reads, not on the keystroke
     // that scrolls.
     void prepareAhead();
+
+    // A line of the sheet kept as a picture, so that a keystroke that
+    // scrolls the text copies the lines it brings into view. Kept once the
+    // learner types (echoes change), for the lines in view and the next.
+    struct KeptLine {
+        int line = -1;
+        QImage picture;
+        QRegion stale; // sheet rows of it changed since it was drawn
+    };
+    QRect lineRect(int line) const;
+    // The lines the view shows, first and last, and one more below.
+    std::pair<int, int> linesWanted() const;
+    // Draws one wanted line not yet kept; false when all are.
+    bool keepNextLine();
+    void drawStale(KeptLine &kept);
+    void dropKeptLines();
 
     const TextLayout *m_layout = nullptr;
     QFont m_wordFont;
@@ -65,6 +93,8 @@ private:
     bool m_prepareWanted = false;
     int m_preparedTo = 0; // rows above this sheet row have been drawn
     QTimer *m_prepareTimer = nullptr;
+    std::vector<KeptLine> m_lines;
+    bool m_keepLines = false; // echoes have changed since the text was set
 };
 
 // The text window's scroll bar. While no pointer is over it and no button
@@ -78,6 +108,11 @@ public:
 
     // How many looks are kept, for tests.
     int keptLooks() const { return int(m_looks.size()); }
+
+    // The value the bar will take next, when the learner reaches the next
+    // line: its look is drawn while the window is quiet. Without one, the
+    // next look drawn is a line's height further on.
+    void expectValue(int value);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -93,6 +128,7 @@ private:
 
     QHash<QByteArray, QImage> m_looks;
     QTimer *m_prepareTimer = nullptr;
+    int m_expected = -1;
 };
 
 class TextWindow : public QFrame {

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "view/AppInfo.h"
+#include "view/FontPages.h"
 #include "view/Fonts.h"
 #include "app/Shapes.h"
 #include "practice/Lessons.h"
@@ -200,6 +201,75 @@ private slots:
             QCOMPARE(img.pixel(p.left + 15, p.top + 23) | 0xFF000000, rgbOf(Palette::LightCyan));
         }
         QVERIFY(seen >= 40); // a line of symbols at least
+    }
+
+    // Once the learner types, the lines in view and the next are kept as
+    // pictures. What the window shows stays what painting the cells shows:
+    // echoes typed fast, before the kept lines catch up, echoes typed after
+    // a pause, a scroll that brings a kept line into view, and a new run over
+    // the same text, which clears every echo. The scroll shows the bar's look
+    // drawn ahead for where it goes.
+    void keptLinesShowTheCells()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        Form1 &f = h.form;
+        f.mnuBase_Click(18);
+        TextSheet *sheet = f.picWindow->picWd;
+        // The same cells painted by a sheet that keeps nothing.
+        auto agrees = [&] {
+            TextSheet plain;
+            plain.setTextLayout(&f.textLayout);
+            plain.resize(sheet->size());
+            const QRect view(QPoint(0, -sheet->y()), sheet->parentWidget()->size());
+            const QImage drawn = plain.grab(view).toImage().convertToFormat(QImage::Format_RGB32);
+            QImage shown = onScreen(sheet).copy(view).convertToFormat(QImage::Format_RGB32);
+            shown.setDevicePixelRatio(drawn.devicePixelRatio());
+            return shown == drawn;
+        };
+        f.cmdStart->click();
+        const QString keys = keysForText(f);
+        int perLine = 0;
+        while (f.textLayout.positions[perLine].top == f.textLayout.positions[0].top)
+            ++perLine;
+        h.type(keys.left(3));
+        h.key('q'); // a wrong key: its echo on light red
+        QTRY_COMPARE(sheet->keptLines(), 3);
+        QTRY_VERIFY(!sheet->preparing());
+        h.type(keys.mid(3, perLine - 4));
+        QVERIFY(agrees());
+        QTest::qWait(100);
+        const int top = sheet->y();
+        const int looks = f.picWindow->VScroll1->keptLooks();
+        h.type(keys.mid(perLine - 1, 2)); // onto the next line, which scrolls
+        QVERIFY(sheet->y() < top);
+        QVERIFY(agrees());
+        // The scroll bar's look there was drawn ahead too.
+        QCOMPARE(f.picWindow->VScroll1->keptLooks(), looks);
+        QTRY_VERIFY(!sheet->preparing());
+        QVERIFY(agrees());
+        f.RunPractice(); // again, over the same text
+        QVERIFY(agrees());
+    }
+
+    // The font files' pages are let go once the window is quiet, never while
+    // the learner types: the release waits for a second without a keystroke.
+    void fontPagesAreReleasedInAPause()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(18);
+        h.form.cmdStart->click();
+        const QString keys = keysForText(h.form);
+        QVERIFY(onScreen(h.form.picWindow->picWd).width() > 0); // its glyphs read
+        QVERIFY(FontPages::release() > 0); // the Kai font's file, at least
+        FontPages::releaseSoon();
+        for (int i = 0; i < 8; ++i) {
+            h.type(keys.mid(i, 1));
+            QTest::qWait(200);
+            QVERIFY(FontPages::releasePending());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!FontPages::releasePending(), 3000);
     }
 
     // The lines below the view are prepared while the window is quiet, a

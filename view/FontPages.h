@@ -14,8 +14,12 @@ namespace FontPages {
 // mappings were trimmed.
 int release();
 
-// Releases the pages once the window has been quiet for a second: after
-// start-up, a text loaded or new lines shown, when the glyphs have been read.
+// Releases the pages once the window has been quiet for a second, with no
+// key or mouse button pressed: after start-up, a text loaded or new lines
+// shown, when the glyphs have been read, and never while the learner types.
 void releaseSoon();
+
+// Whether a release is waiting for the window to be quiet.
+bool releasePending();
 
 } // namespace FontPages
