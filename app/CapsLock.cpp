@@ -16,6 +16,18 @@ namespace {
 std::optional<bool> g_override;
 std::optional<bool> g_afterPress; // predicted state between press and release
 bool g_tracked = false;           // platforms without a query
+std::optional<bool> g_seen;       // the Lock state the last key event carried
+int g_queries = 0;
+
+bool onX11()
+{
+#if defined(QUILLORY_HAVE_X11)
+    static const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
+    return xcb;
+#else
+    return false;
+#endif
+}
 
 std::optional<bool> platformState()
 {
@@ -24,6 +36,7 @@ std::optional<bool> platformState()
         if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
             if (Display *dpy = x11->display()) {
                 XkbStateRec state;
+                ++g_queries;
                 if (XkbGetState(dpy, XkbUseCoreKbd, &state) == Success)
                     return (state.locked_mods & LockMask) != 0;
             }
@@ -31,6 +44,7 @@ std::optional<bool> platformState()
     }
 #endif
 #if defined(Q_OS_WIN)
+    ++g_queries;
     return (GetKeyState(VK_CAPITAL) & 1) != 0;
 #endif
     return std::nullopt;
@@ -46,6 +60,8 @@ bool isOn()
         return *g_override;
     if (g_afterPress)
         return *g_afterPress;
+    if (g_seen)
+        return *g_seen;
     if (auto s = platformState())
         return *s;
     return g_tracked;
@@ -74,9 +90,36 @@ void keyReleased(const QKeyEvent *event)
     g_afterPress.reset();
 }
 
+void keyEventSeen(const QKeyEvent *event)
+{
+#if defined(QUILLORY_HAVE_X11)
+    if (!event || !onX11())
+        return;
+    if (event->key() == Qt::Key_CapsLock) {
+        // Its own events carry the state before them, which its release
+        // may change: the next other key tells again.
+        g_seen.reset();
+        return;
+    }
+    g_seen = (event->nativeModifiers() & LockMask) != 0;
+#else
+    Q_UNUSED(event);
+#endif
+}
+
+void keyboardLost()
+{
+    g_seen.reset();
+}
+
 void setOverride(std::optional<bool> on)
 {
     g_override = on;
+}
+
+int platformQueries()
+{
+    return g_queries;
 }
 
 } // namespace CapsLock

@@ -17,7 +17,17 @@ bool isOn();
 void keyPressed(const QKeyEvent *event);
 void keyReleased(const QKeyEvent *event);
 
+// Feed every key event the window receives. On X each one carries the Lock
+// state, so that a keystroke asks the X server nothing: the state is asked
+// only when no key has come since the window took the keyboard.
+void keyEventSeen(const QKeyEvent *event);
+// The window lost the keyboard: Caps Lock may change where it cannot see.
+void keyboardLost();
+
 // Forces the state (tests); std::nullopt returns to the platform's state.
 void setOverride(std::optional<bool> on);
+
+// How many times the state was asked of the platform (tests).
+int platformQueries();
 
 } // namespace CapsLock

@@ -311,6 +311,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
         auto *e = static_cast<QKeyEvent *>(event);
+        CapsLock::keyEventSeen(e);
         if (e->key() == Qt::Key_CapsLock)
             CapsLock::keyPressed(e);
         if (reportPending) {
@@ -341,6 +342,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
                 return true;
         }
     } else if (event->type() == QEvent::FocusOut) {
+        CapsLock::keyboardLost();
         // Keys released while another window has the keyboard (the report
         // that follows a run's last key) never reach this one: no key top
         // stays down.
@@ -352,6 +354,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         shiftHeld = 0;
     } else if (event->type() == QEvent::KeyRelease) {
         auto *e = static_cast<QKeyEvent *>(event);
+        CapsLock::keyEventSeen(e);
         if (e->isAutoRepeat())
             return false;
         if (e->key() == Qt::Key_CapsLock) {

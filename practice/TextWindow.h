@@ -1,7 +1,8 @@
 #pragma once
 // The text window: the frame picWindow, its scroll bar VScroll1 and the sheet
 // picWd that moves inside the frame to scroll. The sheet paints the laid-out
-// cells that are exposed and nothing else.
+// cells that are exposed and nothing else; while the learner types, the lines
+// in view and the next are kept as pictures, which a scroll copies.
 
 #include <QFrame>
 #include <QScrollBar>
@@ -75,7 +76,8 @@ private:
     QRect lineRect(int line) const;
     // The lines the view shows, first and last, and one more below.
     std::pair<int, int> linesWanted() const;
-    // Draws one wanted line not yet kept; false when all are.
+    // Brings one wanted line's picture up to date, or draws one not yet
+    // kept; false when all are kept and up to date.
     bool keepNextLine();
     void drawStale(KeptLine &kept);
     void dropKeptLines();

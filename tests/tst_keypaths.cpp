@@ -152,6 +152,27 @@ private slots:
         QCOMPARE(h->form.run.rightCount, 1 + 2); // "1", "!" and "!" typed the ㄅ there
     }
 
+    // Typing asks the X server nothing: each key event carries the Caps Lock
+    // state the Shift hint needs, so no keystroke waits for a reply.
+    void typingAsksNothingOfTheServer()
+    {
+        if (!onX11())
+            QSKIP("only the X server is asked");
+        startRun(tableOf({{u"a", u"a"}, {u"b", u"b"}, {u"c", u"c"}}));
+        QWindow *w = h->form.windowHandle();
+        const QList<Key> keys = allKeys();
+        const int asked = CapsLock::platformQueries();
+        for (QChar c : {u'a', u'b'}) {
+            const Key key = *std::find_if(keys.begin(), keys.end(), [c](const Key &k) { return k.ch == c; });
+            sendKey(w, key, true);
+            QVERIFY(sunk(key.number, true));
+            sendKey(w, key, false);
+            QVERIFY(sunk(key.number, false));
+        }
+        QCOMPARE(h->form.run.rightCount, 2);
+        QCOMPARE(CapsLock::platformQueries(), asked);
+    }
+
     // Caps Lock is on from its press: the lamp turns green and a small letter
     // now needs the right Shift, before the key is released; a second press
     // turns both back.
