@@ -52,6 +52,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // The sheet shows nothing of the keyboard focus: taking or losing it
+    // (the window raised, another window raised over it) repaints nothing.
+    void focusInEvent(QFocusEvent *) override {}
+    void focusOutEvent(QFocusEvent *) override {}
 
 private:
     void paintCells(QPainter &p, const QRect &exposed);

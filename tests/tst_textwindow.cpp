@@ -252,6 +252,37 @@ private slots:
         QVERIFY(agrees());
     }
 
+    // The sheet shows nothing of the keyboard focus: another window raised
+    // over the tutor and the tutor raised again repaint none of it.
+    void focusChangesRepaintNothing()
+    {
+        FormHarness h;
+        QVERIFY(h.show());
+        h.form.mnuBase_Click(18);
+        h.form.cmdStart->click();
+        TextSheet *sheet = h.form.picWindow->picWd;
+        QVERIFY(sheet->hasFocus());
+        struct PaintCount : QObject {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } count;
+        QTest::qWait(50);
+        sheet->installEventFilter(&count);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        h.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.form));
+        QTest::qWait(50);
+        QVERIFY(sheet->hasFocus());
+        QCOMPARE(count.paints, 0);
+    }
+
     // The font files' pages are let go once the window is quiet, never while
     // the learner types: the release waits for a second without a keystroke.
     void fontPagesAreReleasedInAPause()
