@@ -48,7 +48,7 @@
 
 namespace {
 
-constexpr int kWarmUp = 0;
+constexpr int kWarmUp = 20;
 constexpr int kBaseLesson = 18; // the last drill lesson: 351 positions
 
 // Counts the paint events and the area they paint, per widget.
