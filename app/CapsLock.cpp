@@ -32,7 +32,7 @@ bool onX11()
 std::optional<bool> platformState()
 {
 #if defined(QUILLORY_HAVE_X11)
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (onX11()) {
         if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
             if (Display *dpy = x11->display()) {
                 XkbStateRec state;

@@ -138,10 +138,12 @@ void Form1::ScrollToPos(qint16 pos)
         return;
     QScrollBar *bar = picWindow->VScroll1;
     const int frame = picWindow->height();
+    // The bar's value that brings a line whose symbols' top is t (in the
+    // frame) down to the frame's bottom, its echoes in view.
+    const auto scrolledTo = [&](int t) { return std::min(bar->value() + t + 56 - frame, bar->maximum()); };
     const int t = picWindow->sheetPos().y() + textLayout.positions[pos - 1].top;
     if (t + 56 > frame) {
-        const int d = t + 56 - frame;
-        bar->setValue(bar->value() + d > bar->maximum() ? bar->maximum() : bar->value() + d);
+        bar->setValue(scrolledTo(t));
         FontPages::releaseSoon(); // a new line, new glyphs
     } else if (t < 0) {
         bar->setValue(std::max(bar->minimum(), bar->value() - (-t) - 28));
@@ -150,7 +152,7 @@ void Form1::ScrollToPos(qint16 pos)
     // Where the bar goes once the learner reaches the next line, so that its
     // look is ready by then.
     const int below = picWindow->sheetPos().y() + textLayout.positions[pos - 1].top + kLineHeight;
-    picWindow->VScroll1->expectValue(std::clamp(bar->value() + below + 56 - frame, bar->value(), bar->maximum()));
+    picWindow->VScroll1->expectValue(std::max(scrolledTo(below), bar->value()));
 }
 
 // The looks the text's keys take in a run, rendered while the learner reads:

@@ -264,7 +264,9 @@ void TextSheet::prepareAhead()
     // are laid out and drawn once into a scrap image, which leaves their
     // glyphs rendered in Qt's glyph caches.
     const int shownTo = parentWidget()->height() - y();
-    const int from = std::max(shownTo, m_preparedTo);
+    // Lines kept as pictures have had their glyphs drawn.
+    const int keptTo = m_keepLines ? lineRect(linesWanted().second).bottom() + 1 : 0;
+    const int from = std::max({shownTo, m_preparedTo, keptTo});
     const int limit = std::min(shownTo + kPreparedLines * kLineHeight, height());
     if (from >= limit)
         return;

@@ -26,12 +26,36 @@ bool isFontFile(const char *path, std::size_t length)
     return false;
 }
 
-// Notes whether a key or a mouse button was pressed since it was last asked:
-// a learner typing is not a quiet window.
-class InputWatch : public QObject {
+// Releases the pages once the window has been quiet for a second: a key or a
+// mouse button pressed meanwhile puts the release off by another second. It
+// watches the application's input only while a release waits.
+class QuietRelease : public QObject {
 public:
-    using QObject::QObject;
-    bool seen = false;
+    explicit QuietRelease(QObject *parent) : QObject(parent)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(1000);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            // Not while the learner types: a keystroke must never wait for
+            // the release.
+            if (m_input) {
+                m_input = false;
+                m_timer.start();
+                return;
+            }
+            QCoreApplication::instance()->removeEventFilter(this);
+            FontPages::release();
+        });
+    }
+
+    void start()
+    {
+        if (!m_timer.isActive())
+            QCoreApplication::instance()->installEventFilter(this);
+        m_input = false;
+        m_timer.start();
+    }
+    bool pending() const { return m_timer.isActive(); }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
@@ -42,16 +66,20 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::Wheel:
-            seen = true;
+            m_input = true;
             break;
         default:
             break;
         }
         return false;
     }
+
+private:
+    QTimer m_timer;
+    bool m_input = false;
 };
 
-QPointer<QTimer> releaseTimer;
+QPointer<QuietRelease> quietRelease;
 
 } // namespace
 
@@ -93,33 +121,14 @@ int release()
 
 void releaseSoon()
 {
-    static InputWatch *watch = nullptr;
-    if (!releaseTimer) {
-        releaseTimer = new QTimer(QCoreApplication::instance());
-        releaseTimer->setSingleShot(true);
-        releaseTimer->setInterval(1000);
-        watch = new InputWatch(releaseTimer);
-        QObject::connect(releaseTimer, &QTimer::timeout, [] {
-            // Not while the learner types: a keystroke must never wait for
-            // the release, so it waits for a second without one.
-            if (watch->seen) {
-                watch->seen = false;
-                releaseTimer->start();
-                return;
-            }
-            QCoreApplication::instance()->removeEventFilter(watch);
-            release();
-        });
-    }
-    if (!releaseTimer->isActive())
-        QCoreApplication::instance()->installEventFilter(watch);
-    watch->seen = false;
-    releaseTimer->start();
+    if (!quietRelease)
+        quietRelease = new QuietRelease(QCoreApplication::instance());
+    quietRelease->start();
 }
 
 bool releasePending()
 {
-    return releaseTimer && releaseTimer->isActive();
+    return quietRelease && quietRelease->pending();
 }
 
 } // namespace FontPages
